@@ -1,0 +1,10 @@
+# parlo_add_test(NAME SOURCES... LIBS ...): one GoogleTest binary, each test registered with CTest.
+function(parlo_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    PARLO_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared"
+    PARLO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+endfunction()
