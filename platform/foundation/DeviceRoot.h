@@ -1,0 +1,30 @@
+#pragma once
+
+// The device's file system. Every absolute path the system names ("/var/mobile/...") is a device
+// path; it resolves inside one host folder, the device root, and can never leave it.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace DeviceRoot {
+
+// The host folder that stands for "/": $PARLO_DEVICE_ROOT, else a default under the user's data
+// directory ($XDG_DATA_HOME or ~/.local/share, then "parlo/device").
+const std::string& path();
+// Points the process at another device root (tests, the simulator's --device-root).
+void setPath(std::string hostPath);
+
+// The host path for a device path. "." and ".." are resolved lexically and never climb above the
+// root; relative paths are taken from "/". Empty when the path cannot name a file (an embedded NUL).
+std::optional<std::string> resolve(std::string_view devicePath);
+
+// Whole-file reads and writes by device path. An atomic write goes to a temporary file beside the
+// target, is flushed to disk, then renamed over it: a failure at any step leaves the old file whole.
+std::optional<std::vector<uint8_t>> readFile(std::string_view devicePath);
+bool writeFile(std::string_view devicePath, std::span<const uint8_t> bytes, bool atomically);
+
+}  // namespace DeviceRoot
