@@ -19,12 +19,20 @@ const std::string& path();
 void setPath(std::string hostPath);
 
 // The host path for a device path. "." and ".." are resolved lexically and never climb above the
-// root; relative paths are taken from "/". Empty when the path cannot name a file (an embedded NUL).
+// root; relative paths are taken from "/". Empty when the path cannot name a file (an embedded
+// NUL).
 std::optional<std::string> resolve(std::string_view devicePath);
 
 // Whole-file reads and writes by device path. An atomic write goes to a temporary file beside the
-// target, is flushed to disk, then renamed over it: a failure at any step leaves the old file whole.
+// target, is flushed to disk, then renamed over it: a failure at any step leaves the old file
+// whole.
 std::optional<std::vector<uint8_t>> readFile(std::string_view devicePath);
 bool writeFile(std::string_view devicePath, std::span<const uint8_t> bytes, bool atomically);
+
+// Seams for tests, which run with permissions that let every real write succeed.
+namespace testing {
+// The next atomic write fails after its temporary file is written and before the rename.
+void failNextAtomicWriteBeforeRename();
+}  // namespace testing
 
 }  // namespace DeviceRoot

@@ -1,0 +1,175 @@
+#include "foundation/DeviceRoot.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+// Paths are resolved lexically, without asking the file system: the system never creates symbolic
+// links inside the device root, so a lexically contained path is a contained file.
+
+namespace DeviceRoot {
+namespace {
+
+std::string defaultPath() {
+  if (const char* root = std::getenv("PARLO_DEVICE_ROOT"); root && *root) return root;
+  std::string data;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
+    data = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    data = std::string(home) + "/.local/share";
+  } else {
+    data = "/tmp";
+  }
+  return data + "/parlo/device";
+}
+
+// An absolute, normalised host path without a trailing slash ("/" stays "/").
+std::string normaliseHostPath(const std::string& hostPath) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(hostPath, error);
+  if (error) absolute = hostPath;
+  std::string normal = absolute.lexically_normal().string();
+  while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+  return normal;
+}
+
+std::string& rootStorage() {
+  static std::string root = normaliseHostPath(defaultPath());
+  return root;
+}
+
+bool failNextAtomicWrite = false;
+
+bool writeAll(int fd, std::span<const uint8_t> bytes) {
+  size_t written = 0;
+  while (written < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    written += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool writeInPlace(const std::string& hostPath, std::span<const uint8_t> bytes) {
+  int fd = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = writeAll(fd, bytes);
+  return ::close(fd) == 0 && ok;
+}
+
+bool writeAtomically(const std::string& hostPath, std::span<const uint8_t> bytes) {
+  std::string::size_type slash = hostPath.rfind('/');
+  std::string folder = slash == 0 ? "/" : hostPath.substr(0, slash);
+  // A hidden name with a random suffix: two writers of the same file never share a temporary.
+  std::string temporary =
+      folder + (folder == "/" ? "" : "/") + "." + hostPath.substr(slash + 1) + ".XXXXXX";
+  int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return false;
+
+  bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (ok && failNextAtomicWrite) {
+    failNextAtomicWrite = false;
+    ok = false;
+  }
+  if (!ok || ::rename(temporary.c_str(), hostPath.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+
+  // Make the rename itself durable. The new file is already in place, so a failure here is not
+  // reported: the old contents cannot come back, and "false" would claim they had.
+  if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+}  // namespace
+
+const std::string& path() {
+  return rootStorage();
+}
+
+void setPath(std::string hostPath) {
+  rootStorage() = normaliseHostPath(hostPath);
+}
+
+std::optional<std::string> resolve(std::string_view devicePath) {
+  if (devicePath.find('\0') != std::string_view::npos) return std::nullopt;
+
+  std::vector<std::string_view> components;
+  size_t start = 0;
+  while (start <= devicePath.size()) {
+    size_t end = devicePath.find('/', start);
+    if (end == std::string_view::npos) end = devicePath.size();
+    std::string_view component = devicePath.substr(start, end - start);
+    if (component == "..") {
+      // ".." at the top stays at the top, as it does at the real "/".
+      if (!components.empty()) components.pop_back();
+    } else if (!component.empty() && component != ".") {
+      components.push_back(component);
+    }
+    start = end + 1;
+  }
+
+  std::string host = path();
+  for (std::string_view component : components) {
+    if (host.empty() || host.back() != '/') host += '/';
+    host += component;
+  }
+  return host;
+}
+
+std::optional<std::vector<uint8_t>> readFile(std::string_view devicePath) {
+  std::optional<std::string> host = resolve(devicePath);
+  if (!host) return std::nullopt;
+  int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+
+  std::vector<uint8_t> bytes;
+  bytes.reserve(static_cast<size_t>(info.st_size));
+  uint8_t buffer[65536];
+  while (true) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    bytes.insert(bytes.end(), buffer, buffer + n);
+  }
+  ::close(fd);
+  return bytes;
+}
+
+bool writeFile(std::string_view devicePath, std::span<const uint8_t> bytes, bool atomically) {
+  std::optional<std::string> host = resolve(devicePath);
+  // The root itself is a folder, never a file.
+  if (!host || *host == path()) return false;
+  return atomically ? writeAtomically(*host, bytes) : writeInPlace(*host, bytes);
+}
+
+namespace testing {
+
+void failNextAtomicWriteBeforeRename() {
+  failNextAtomicWrite = true;
+}
+
+}  // namespace testing
+
+}  // namespace DeviceRoot
