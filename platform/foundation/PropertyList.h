@@ -3,6 +3,7 @@
 // Property lists as plain values: what the XML and binary formats hold, before any object is
 // made of them. The readers never trust their input: every malformed file is an error value.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -61,6 +62,10 @@ struct Value {
 
 enum class Format { XML, Binary };
 
+// Containers nested deeper than this are refused by the readers: no legitimate file comes close,
+// and it keeps hostile input from exhausting the stack of whoever walks the value.
+inline constexpr size_t kMaxDepth = 512;
+
 template <class T>
 struct Result {
   std::optional<T> value;
@@ -70,12 +75,24 @@ struct Result {
 
 // Reads either format, telling them apart by their first bytes.
 Result<Value> read(std::span<const uint8_t> bytes, Format* format = nullptr);
+// XML has no native UID: as in Foundation, a dictionary whose only key is "CF$UID" with a
+// non-negative integer reads as a UID, and a UID is written as that dictionary.
 Result<Value> readXML(std::span<const uint8_t> bytes);
 Result<Value> readBinary(std::span<const uint8_t> bytes);
 
+// Both readers keep a dictionary's keys in file order; a key that appears twice keeps its first
+// position and takes its last value.
+
 // Foundation's exact XML form: tabs, keys sorted by UTF-16 code unit, <data> wrapped.
 std::vector<uint8_t> writeXML(const Value& root);
-// bplist00 laid out as Foundation lays it out.
+// bplist00 laid out as Foundation lays it out: keys in the dictionary's order; equal strings,
+// numbers, dates, data and UIDs written once and shared.
 std::vector<uint8_t> writeBinary(const Value& root);
+
+// The pieces of the XML form that other tools show to people.
+// "2004-10-26T10:33:33Z": UTC, whole seconds (rounded down) unless `fractionalSeconds`.
+std::string formatDate(Date date, bool fractionalSeconds = false);
+// Standard base64 with padding, on one line.
+std::string base64Encode(std::span<const uint8_t> bytes);
 
 }  // namespace plist
