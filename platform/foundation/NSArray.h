@@ -91,6 +91,9 @@ class NSArray : public NSObject {
   std::string description() const override;
   // The same, indented by `level` steps, for nesting inside other collections.
   std::string descriptionWithIndent(int level) const;
+  // How a collection's description shows one element at nesting `level`: strings quoted unless
+  // they are plain words, nested collections indented.
+  static std::string describeElement(const id& element, int level);
 
  protected:
   static void checkObject(const id& object);

@@ -107,17 +107,17 @@ class NSDictionary : public NSObject {
 
  private:
   struct KeyHash {
-    size_t operator()(const NSObject* key) const { return key->hash(); }
+    size_t operator()(const id& key) const { return key->hash(); }
   };
   struct KeyEqual {
-    bool operator()(const NSObject* a, const NSObject* b) const;
+    bool operator()(const id& a, const id& b) const { return a == b || a->isEqual(b); }
   };
 
   id objectForKeyImp(const id& key) const;
 
   std::vector<Entry> entries_;
   // Key -> index in entries_.
-  std::unordered_map<const NSObject*, size_t, KeyHash, KeyEqual> index_;
+  std::unordered_map<id, size_t, KeyHash, KeyEqual> index_;
   uint64_t mutations_ = 0;
 };
 

@@ -22,9 +22,11 @@ class NSTimeZone : public NSObject {
   // The process's zone: TZ, else the system's /etc/localtime. Read once.
   static std::shared_ptr<NSTimeZone> localTimeZone();
   static std::shared_ptr<NSTimeZone> systemTimeZone() { return localTimeZone(); }
+  // Forgets the zone read from TZ, so that the next localTimeZone() reads it again.
+  static void resetSystemTimeZone();
   // "UTC", "GMT", "GMT+2", "UTC-05:30" or a zone database name; nil for an unknown name.
   static std::shared_ptr<NSTimeZone> timeZoneWithName(std::string_view name);
-  // nil beyond +-18 hours.
+  // Named "GMT+0200"; nil beyond +-18 hours.
   static std::shared_ptr<NSTimeZone> timeZoneForSecondsFromGMT(NSInteger seconds);
 
   const std::string& name() const { return name_; }

@@ -21,8 +21,8 @@ class NSURL : public NSObject {
 
   // Parts of the URL. Absent parts are empty strings.
   const std::string& absoluteString() const { return string_; }
-  // Lower-cased.
-  std::string scheme() const;
+  // As written ("HTTP" stays "HTTP"); schemes compare without case.
+  const std::string& scheme() const { return scheme_; }
   // Percent-decoded; empty for URLs without an authority.
   std::string host() const;
   std::optional<int> port() const { return port_; }
@@ -50,6 +50,7 @@ class NSURL : public NSObject {
   std::string string_;
   std::string scheme_;
   bool hasAuthority_ = false;
+  std::string authority_;  // as written, with user info and port
   std::string host_;  // as written (percent-encoded)
   std::optional<int> port_;
   std::string path_;  // as written (percent-encoded)
