@@ -74,14 +74,19 @@ class ClassBuilder {
 }  // namespace objc
 
 // Declares that a C++ class takes part in the runtime. Put it first in the class body; the
-// access level after it is private.
-#define OBJC_CLASS(Cls, Super)                               \
- public:                                                     \
-  using super = Super;                                       \
-  static Class classObject();                                \
-  Class isa() const override { return classObject(); }      \
-                                                             \
- private:                                                    \
+// access level after it is private. Objects are made as on the platform, in two steps, so that
+// an initialiser can already hand out `self`: `auto view = UIView::alloc()->initWithFrame(r);`.
+#define OBJC_CLASS(Cls, Super)                                 \
+ public:                                                       \
+  using super = Super;                                         \
+  static Class classObject();                                  \
+  Class isa() const override { return classObject(); }        \
+  template <class Self = Cls>                                  \
+  static std::shared_ptr<Self> alloc() {                       \
+    return std::make_shared<Self>();                           \
+  }                                                            \
+                                                               \
+ private:                                                      \
   static void registerMethods(::objc::ClassBuilder<Cls>& c)
 
 // Defines the runtime class in the .cpp, followed by the body that lists its selectors:

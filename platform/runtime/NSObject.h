@@ -19,6 +19,7 @@ class NSObject : public std::enable_shared_from_this<NSObject> {
   NSObject& operator=(const NSObject&) = delete;
 
   static Class classObject();
+  static std::shared_ptr<NSObject> alloc() { return std::make_shared<NSObject>(); }
   // The object's runtime class; OBJC_CLASS overrides it in every class that takes part.
   virtual Class isa() const { return classObject(); }
 
