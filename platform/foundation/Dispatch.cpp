@@ -38,7 +38,8 @@ dispatch_time_t dispatch_time(dispatch_time_t when, int64_t delta) {
 
 void dispatch_after(dispatch_time_t when, dispatch_queue_t queue, dispatch_block_t block) {
   checkQueue(queue);
-  if (when == DISPATCH_TIME_FOREVER) return;
+  // Times beyond the clock's range can only have come from adding to FOREVER: never due.
+  if (when > static_cast<dispatch_time_t>(INT64_MAX)) return;
   int64_t due = when == DISPATCH_TIME_NOW ? Clock::nowNanoseconds() : static_cast<int64_t>(when);
   RunLoop::scheduleAtNanoseconds(due, std::move(block));
 }
