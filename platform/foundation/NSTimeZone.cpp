@@ -159,9 +159,14 @@ std::shared_ptr<NSTimeZone> readLocalTimeZone() {
   if (tz) {
     std::string_view name = tz;
     if (name.starts_with(':')) name.remove_prefix(1);
-    if (name.empty()) return NSTimeZone::timeZoneWithName("UTC");
-    if (auto zone = NSTimeZone::timeZoneWithName(name)) return zone;
-    // A POSIX rule such as "CET-1CEST,M3.5.0,M10.5.0/3": the C library reads it.
+    if (name.empty() || name == "UTC" || name == "GMT") return NSTimeZone::timeZoneWithName("UTC");
+    // A zone file by name; anything else is a POSIX rule such as "CET-1CEST,M3.5.0,M10.5.0/3"
+    // (where "GMT+3" means three hours west), which the C library reads.
+    if (isZoneName(name)) {
+      if (auto rules = ZoneFileRules::read(zoneDirectory() + "/" + std::string(name))) {
+        return std::make_shared<NSTimeZone>(std::string(name), rules);
+      }
+    }
     tzset();
     return std::make_shared<NSTimeZone>(std::string(name), std::make_shared<CLibraryRules>());
   }
