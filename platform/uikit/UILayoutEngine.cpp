@@ -1,0 +1,288 @@
+#include "uikit/UILayoutEngine.h"
+
+#include <cmath>
+
+#include "foundation/NSLog.h"
+#include "uikit/NSLayoutConstraint.h"
+#include "uikit/UILayoutGuide.h"
+#include "uikit/UIView.h"
+
+using cassowary::Constraint;
+using cassowary::Expression;
+using cassowary::Relation;
+using cassowary::SolverStatus;
+using cassowary::Variable;
+
+namespace {
+
+std::string itemName(const NSObject& item) {
+  return item.description();
+}
+
+// Autoresizing: the flexible parts of one axis share a change of the superview's size in
+// proportion to their sizes when the frame was set (equally when those are all zero).
+struct AxisShare {
+  double margin = 0;
+  double size = 0;
+};
+
+AxisShare axisShare(bool flexibleLeading, bool flexibleSize, bool flexibleTrailing, double leading,
+                    double size, double trailing) {
+  double total = (flexibleLeading ? leading : 0) + (flexibleSize ? size : 0) +
+                 (flexibleTrailing ? trailing : 0);
+  int count = flexibleLeading + flexibleSize + flexibleTrailing;
+  AxisShare share;
+  if (count == 0) return share;
+  if (total <= 0) {
+    share.margin = flexibleLeading ? 1.0 / count : 0;
+    share.size = flexibleSize ? 1.0 / count : 0;
+  } else {
+    share.margin = flexibleLeading ? leading / total : 0;
+    share.size = flexibleSize ? size / total : 0;
+  }
+  return share;
+}
+
+}  // namespace
+
+UILayoutEngine::Item& UILayoutEngine::ensureItem(NSObject& item) {
+  if (auto* view = dynamic_cast<UIView*>(&item)) return ensureView(*view);
+  auto found = items_.find(&item);
+  if (found != items_.end()) return found->second;
+  auto& guide = dynamic_cast<UILayoutGuide&>(item);
+  auto owner = guide.owningView();
+  if (owner) ensureView(*owner);
+  std::string name = itemName(item);
+  Item& created = items_[&item];
+  created.left = Variable(name + ".minX");
+  created.top = Variable(name + ".minY");
+  created.width = Variable(name + ".width");
+  created.height = Variable(name + ".height");
+  pinGuide(guide, created);
+  return created;
+}
+
+UILayoutEngine::Item& UILayoutEngine::ensureView(UIView& view) {
+  auto found = items_.find(&view);
+  if (found != items_.end()) return found->second;
+  // The superview's position is what this view's frame is measured from.
+  if (auto superview = view.superview()) ensureView(*superview);
+  std::string name = itemName(view);
+  Item& item = items_[&view];
+  item.left = Variable(name + ".minX");
+  item.top = Variable(name + ".minY");
+  item.width = Variable(name + ".width");
+  item.height = Variable(name + ".height");
+  pinView(view, item);
+  addIntrinsic(view, item);
+  return item;
+}
+
+void UILayoutEngine::add(const Constraint& constraint) {
+  SolverStatus status = solver_.addConstraint(constraint);
+  if (status != SolverStatus::ok) {
+    NSLog("Unable to satisfy layout constraint %s (%s)", constraint.description().c_str(),
+          cassowary::describe(status));
+  }
+  changed_ = true;
+}
+
+void UILayoutEngine::dropAll(std::vector<Constraint>& list) {
+  for (auto& constraint : list) {
+    if (solver_.hasConstraint(constraint)) (void)solver_.removeConstraint(constraint);
+  }
+  list.clear();
+  changed_ = true;
+}
+
+void UILayoutEngine::pinView(UIView& view, Item& item) {
+  dropAll(item.pins);
+  auto superview = view.superview();
+  if (!superview) {
+    // The root is the engine's origin; its size comes from its frame unless constraints give it.
+    item.pins.push_back(Expression(item.left) == 0);
+    item.pins.push_back(Expression(item.top) == 0);
+    if (view.translatesAutoresizingMaskIntoConstraints()) {
+      item.pins.push_back(Expression(item.width) == view.bounds().size.width);
+      item.pins.push_back(Expression(item.height) == view.bounds().size.height);
+    }
+  } else if (view.translatesAutoresizingMaskIntoConstraints()) {
+    Item& parent = items_.at(superview.get());
+    CGRect frame = view.frame();
+    CGSize parentSize = superview->bounds().size;
+    UIViewAutoresizing mask = view.autoresizingMask();
+    AxisShare x = axisShare(mask & UIViewAutoresizingFlexibleLeftMargin,
+                            mask & UIViewAutoresizingFlexibleWidth,
+                            mask & UIViewAutoresizingFlexibleRightMargin, frame.origin.x,
+                            frame.size.width, parentSize.width - frame.origin.x - frame.size.width);
+    AxisShare y = axisShare(
+        mask & UIViewAutoresizingFlexibleTopMargin, mask & UIViewAutoresizingFlexibleHeight,
+        mask & UIViewAutoresizingFlexibleBottomMargin, frame.origin.y, frame.size.height,
+        parentSize.height - frame.origin.y - frame.size.height);
+    Expression growX = Expression(parent.width) - parentSize.width;
+    Expression growY = Expression(parent.height) - parentSize.height;
+    item.pins.push_back(Expression(item.left) ==
+                        Expression(parent.left) + frame.origin.x + growX * x.margin);
+    item.pins.push_back(Expression(item.top) ==
+                        Expression(parent.top) + frame.origin.y + growY * y.margin);
+    item.pins.push_back(Expression(item.width) == frame.size.width + growX * x.size);
+    item.pins.push_back(Expression(item.height) == frame.size.height + growY * y.size);
+  }
+  for (auto& pin : item.pins) add(pin);
+}
+
+void UILayoutEngine::pinGuide(UILayoutGuide& guide, Item& item) {
+  dropAll(item.pins);
+  auto owner = guide.owningView();
+  if (!owner) return;
+  Item& view = items_.at(owner.get());
+  UIEdgeInsets insets = owner->safeAreaInsets();
+  item.guideInsets = insets;
+  item.pins.push_back(Expression(item.left) == Expression(view.left) + insets.left);
+  item.pins.push_back(Expression(item.top) == Expression(view.top) + insets.top);
+  item.pins.push_back(Expression(item.width) ==
+                      Expression(view.width) - (insets.left + insets.right));
+  item.pins.push_back(Expression(item.height) ==
+                      Expression(view.height) - (insets.top + insets.bottom));
+  for (auto& pin : item.pins) add(pin);
+}
+
+void UILayoutEngine::addIntrinsic(UIView& view, Item& item) {
+  dropAll(item.intrinsic);
+  if (view.translatesAutoresizingMaskIntoConstraints()) return;
+  CGSize size = view.intrinsicContentSize();
+  const Variable* variables[2] = {&item.width, &item.height};
+  double values[2] = {size.width, size.height};
+  for (int axis = 0; axis < 2; ++axis) {
+    if (values[axis] == UIViewNoIntrinsicMetric) continue;
+    auto theAxis = static_cast<UILayoutConstraintAxis>(axis);
+    double hugging = view.contentHuggingPriorityForAxis(theAxis);
+    double resistance = view.contentCompressionResistancePriorityForAxis(theAxis);
+    Expression dimension(*variables[axis]);
+    item.intrinsic.push_back(Constraint(dimension <= values[axis], hugging));
+    item.intrinsic.push_back(Constraint(dimension >= values[axis], resistance));
+  }
+  for (auto& constraint : item.intrinsic) add(constraint);
+}
+
+Expression UILayoutEngine::attributeExpression(Item& item, long attribute) {
+  switch (attribute) {
+    case NSLayoutAttributeLeft:
+    case NSLayoutAttributeLeading:
+      return Expression(item.left);
+    case NSLayoutAttributeRight:
+    case NSLayoutAttributeTrailing:
+      return Expression(item.left) + Expression(item.width);
+    case NSLayoutAttributeTop:
+      return Expression(item.top);
+    case NSLayoutAttributeBottom:
+      return Expression(item.top) + Expression(item.height);
+    case NSLayoutAttributeWidth:
+      return Expression(item.width);
+    case NSLayoutAttributeHeight:
+      return Expression(item.height);
+    case NSLayoutAttributeCenterX:
+      return Expression(item.left) + Expression(item.width) * 0.5;
+    case NSLayoutAttributeCenterY:
+      return Expression(item.top) + Expression(item.height) * 0.5;
+    default:
+      return Expression(0.0);
+  }
+}
+
+void UILayoutEngine::addConstraint(NSLayoutConstraint& constraint) {
+  removeConstraint(constraint);
+  id first = constraint.firstItem();
+  if (!first) return;
+  Expression lhs = attributeExpression(ensureItem(*first), constraint.firstAttribute());
+  Expression rhs(constraint.constant());
+  if (id second = constraint.secondItem()) {
+    rhs = attributeExpression(ensureItem(*second), constraint.secondAttribute()) *
+              constraint.multiplier() +
+          constraint.constant();
+  }
+  Relation relation = constraint.relation() == NSLayoutRelationEqual ? Relation::equal
+                      : constraint.relation() == NSLayoutRelationLessThanOrEqual
+                          ? Relation::lessThanOrEqual
+                          : Relation::greaterThanOrEqual;
+  Constraint made(lhs - rhs, relation, std::min<double>(constraint.priority(), 1000));
+  changed_ = true;
+  if (solver_.addConstraint(made) != SolverStatus::ok) {
+    constraint.inEngine_ = false;
+    if (!constraint.reportedUnsatisfiable_) {
+      constraint.reportedUnsatisfiable_ = true;
+      NSLog("Unable to simultaneously satisfy constraints. Will attempt to recover by breaking %s",
+            constraint.description().c_str());
+    }
+    return;
+  }
+  constraint.inEngine_ = true;
+  constraints_.emplace(&constraint, made);
+}
+
+void UILayoutEngine::removeConstraint(NSLayoutConstraint& constraint) {
+  auto found = constraints_.find(&constraint);
+  constraint.inEngine_ = false;
+  if (found == constraints_.end()) return;
+  (void)solver_.removeConstraint(found->second);
+  constraints_.erase(found);
+  changed_ = true;
+}
+
+void UILayoutEngine::removeItem(UIView& view) {
+  for (NSObject* item :
+       {static_cast<NSObject*>(&view), static_cast<NSObject*>(view.safeAreaLayoutGuide_.get())}) {
+    auto found = items_.find(item);
+    if (found == items_.end()) continue;
+    dropAll(found->second.pins);
+    dropAll(found->second.intrinsic);
+    items_.erase(found);
+  }
+}
+
+void UILayoutEngine::frameDidChange(UIView& view) {
+  auto found = items_.find(&view);
+  if (found == items_.end() || !view.translatesAutoresizingMaskIntoConstraints()) return;
+  pinView(view, found->second);
+}
+
+void UILayoutEngine::intrinsicContentSizeDidChange(UIView& view) {
+  auto found = items_.find(&view);
+  if (found != items_.end()) addIntrinsic(view, found->second);
+}
+
+void UILayoutEngine::translatesAutoresizingMaskDidChange(UIView& view) {
+  auto found = items_.find(&view);
+  if (found == items_.end()) return;
+  pinView(view, found->second);
+  addIntrinsic(view, found->second);
+}
+
+bool UILayoutEngine::refreshLayoutGuides() {
+  bool moved = false;
+  for (auto& [object, item] : items_) {
+    auto* guide = dynamic_cast<const UILayoutGuide*>(object);
+    if (!guide) continue;
+    auto owner = guide->owningView();
+    if (!owner) continue;
+    UIEdgeInsets insets = owner->safeAreaInsets();
+    if (insets == item.guideInsets) continue;
+    pinGuide(const_cast<UILayoutGuide&>(*guide), item);
+    moved = true;
+  }
+  return moved;
+}
+
+CGRect UILayoutEngine::engineFrame(const NSObject& object) const {
+  auto found = items_.find(&object);
+  if (found == items_.end()) return CGRectZero;
+  const Item& item = found->second;
+  return CGRectMake(solver_.value(item.left), solver_.value(item.top), solver_.value(item.width),
+                    solver_.value(item.height));
+}
+
+bool UILayoutEngine::takeChanged() {
+  bool changed = changed_;
+  changed_ = false;
+  return changed;
+}

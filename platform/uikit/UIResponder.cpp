@@ -1,0 +1,3 @@
+#include "uikit/UIResponder.h"
+
+OBJC_CLASS_IMPL(UIResponder) {}

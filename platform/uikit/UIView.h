@@ -1,0 +1,234 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "quartz/CALayer.h"
+#include "quartz/CGAffineTransform.h"
+#include "quartz/CGGeometry.h"
+#include "quartz/UIColor.h"
+#include "quartz/UITraitCollection.h"
+#include "uikit/NSLayoutAnchor.h"
+#include "uikit/NSLayoutConstraint.h"
+#include "uikit/UILayoutGuide.h"
+#include "uikit/UIResponder.h"
+
+class UILayoutEngine;
+class UIWindow;
+class UIViewController;
+
+enum UIViewContentMode : long {
+  UIViewContentModeScaleToFill = 0,
+  UIViewContentModeScaleAspectFit,
+  UIViewContentModeScaleAspectFill,
+  UIViewContentModeRedraw,
+  UIViewContentModeCenter,
+  UIViewContentModeTop,
+  UIViewContentModeBottom,
+  UIViewContentModeLeft,
+  UIViewContentModeRight,
+  UIViewContentModeTopLeft,
+  UIViewContentModeTopRight,
+  UIViewContentModeBottomLeft,
+  UIViewContentModeBottomRight,
+};
+
+enum UIViewAutoresizing : unsigned long {
+  UIViewAutoresizingNone = 0,
+  UIViewAutoresizingFlexibleLeftMargin = 1 << 0,
+  UIViewAutoresizingFlexibleWidth = 1 << 1,
+  UIViewAutoresizingFlexibleRightMargin = 1 << 2,
+  UIViewAutoresizingFlexibleTopMargin = 1 << 3,
+  UIViewAutoresizingFlexibleHeight = 1 << 4,
+  UIViewAutoresizingFlexibleBottomMargin = 1 << 5,
+};
+
+enum UILayoutConstraintAxis : long {
+  UILayoutConstraintAxisHorizontal = 0,
+  UILayoutConstraintAxisVertical = 1,
+};
+
+inline constexpr CGFloat UIViewNoIntrinsicMetric = -1;
+
+// A rectangle on screen and the root of everything drawn. A view owns its subviews and its
+// layer; its superview is weak. Geometry lives in the layer (center = position), as on the
+// platform, and the frame is derived from center, bounds and transform.
+class UIView : public UIResponder {
+  OBJC_CLASS(UIView, UIResponder);
+
+ public:
+  UIView();
+  ~UIView() override;
+
+  std::shared_ptr<UIView> init() { return initWithFrame(CGRectZero); }
+  std::shared_ptr<UIView> initWithFrame(CGRect frame);
+
+  // Geometry. setFrame: goes through the runtime, so that it can be replaced; the layout pass
+  // assigns frames through it too.
+  CGRect frame() const;
+  void setFrame(CGRect frame);
+  CGRect bounds() const { return layer_->bounds(); }
+  void setBounds(CGRect bounds);
+  CGPoint center() const { return layer_->position(); }
+  void setCenter(CGPoint center);
+  CGAffineTransform transform() const { return layer_->affineTransform(); }
+  void setTransform(CGAffineTransform transform);
+
+  // Appearance.
+  CGFloat alpha() const { return layer_->opacity(); }
+  void setAlpha(CGFloat alpha);
+  bool isHidden() const { return layer_->isHidden(); }
+  void setHidden(bool hidden) { layer_->setHidden(hidden); }
+  std::shared_ptr<UIColor> backgroundColor() const { return backgroundColor_; }
+  virtual void setBackgroundColor(std::shared_ptr<UIColor> color) {
+    backgroundColor_ = std::move(color);
+  }
+  bool clipsToBounds() const { return layer_->masksToBounds(); }
+  void setClipsToBounds(bool clips) { layer_->setMasksToBounds(clips); }
+  // Inherited from the superview when not set.
+  std::shared_ptr<UIColor> tintColor() const;
+  void setTintColor(std::shared_ptr<UIColor> color);
+  virtual void tintColorDidChange() {}
+  bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
+  void setUserInteractionEnabled(bool enabled) { userInteractionEnabled_ = enabled; }
+  UIViewContentMode contentMode() const { return contentMode_; }
+  void setContentMode(UIViewContentMode mode) { contentMode_ = mode; }
+  long tag() const { return tag_; }
+  void setTag(long tag) { tag_ = tag; }
+  const std::shared_ptr<CALayer>& layer() const { return layer_; }
+
+  // Hierarchy.
+  std::shared_ptr<UIView> superview() const { return superview_.lock(); }
+  const std::vector<std::shared_ptr<UIView>>& subviews() const { return subviews_; }
+  void addSubview(const std::shared_ptr<UIView>& view);
+  void insertSubview(const std::shared_ptr<UIView>& view, long index);
+  void insertSubviewBelowSubview(const std::shared_ptr<UIView>& view,
+                                 const std::shared_ptr<UIView>& sibling);
+  void insertSubviewAboveSubview(const std::shared_ptr<UIView>& view,
+                                 const std::shared_ptr<UIView>& sibling);
+  void bringSubviewToFront(const std::shared_ptr<UIView>& view);
+  void sendSubviewToBack(const std::shared_ptr<UIView>& view);
+  // Also deactivates every constraint between the view's subtree and views outside it.
+  void removeFromSuperview();
+  bool isDescendantOfView(const std::shared_ptr<UIView>& view) const;
+  std::shared_ptr<UIView> viewWithTag(long tag);
+  virtual std::shared_ptr<UIWindow> window() const;
+  virtual void didAddSubview(const std::shared_ptr<UIView>&) {}
+  virtual void willRemoveSubview(const std::shared_ptr<UIView>&) {}
+  virtual void willMoveToSuperview(const std::shared_ptr<UIView>&) {}
+  virtual void didMoveToSuperview() {}
+  virtual void didMoveToWindow() {}
+
+  // The controller whose root view this is (set by the controller), for the responder chain.
+  std::shared_ptr<UIResponder> viewDelegate() const { return viewDelegate_.lock(); }
+  void setViewDelegate(const std::shared_ptr<UIResponder>& controller) {
+    viewDelegate_ = controller;
+  }
+  std::shared_ptr<UIResponder> nextResponder() const override;
+
+  // Coordinates. A nil view means the window.
+  CGPoint convertPointToView(CGPoint point, const std::shared_ptr<UIView>& view) const;
+  CGPoint convertPointFromView(CGPoint point, const std::shared_ptr<UIView>& view) const;
+  CGRect convertRectToView(CGRect rect, const std::shared_ptr<UIView>& view) const;
+  CGRect convertRectFromView(CGRect rect, const std::shared_ptr<UIView>& view) const;
+
+  // Layout.
+  void setNeedsLayout();
+  bool needsLayout() const { return needsLayout_; }
+  void layoutIfNeeded();
+  // Places the subviews; the default applies what the constraints solved.
+  virtual void layoutSubviews();
+  virtual CGSize sizeThatFits(CGSize size) const;
+  void sizeToFit();
+  virtual CGSize intrinsicContentSize() const;
+  void invalidateIntrinsicContentSize();
+  // The smallest (or given) size that satisfies the view's constraints, as layout would give it.
+  CGSize systemLayoutSizeFittingSize(CGSize targetSize);
+
+  UIViewAutoresizing autoresizingMask() const { return autoresizingMask_; }
+  void setAutoresizingMask(UIViewAutoresizing mask);
+  bool translatesAutoresizingMaskIntoConstraints() const { return translatesAutoresizingMask_; }
+  void setTranslatesAutoresizingMaskIntoConstraints(bool translates);
+
+  // The constraints this view holds (not every constraint that mentions it).
+  const std::vector<std::shared_ptr<NSLayoutConstraint>>& constraints() const {
+    return constraints_;
+  }
+  void addConstraint(const std::shared_ptr<NSLayoutConstraint>& constraint);
+  void addConstraints(const std::vector<std::shared_ptr<NSLayoutConstraint>>& list);
+  void removeConstraint(const std::shared_ptr<NSLayoutConstraint>& constraint);
+  void removeConstraints(const std::vector<std::shared_ptr<NSLayoutConstraint>>& list);
+
+  UILayoutPriority contentHuggingPriorityForAxis(UILayoutConstraintAxis axis) const;
+  void setContentHuggingPriority(UILayoutPriority priority, UILayoutConstraintAxis axis);
+  UILayoutPriority contentCompressionResistancePriorityForAxis(UILayoutConstraintAxis axis) const;
+  void setContentCompressionResistancePriority(UILayoutPriority priority,
+                                               UILayoutConstraintAxis axis);
+
+  NSLayoutXAxisAnchor leadingAnchor() { return {weak_from_this(), NSLayoutAttributeLeading}; }
+  NSLayoutXAxisAnchor trailingAnchor() { return {weak_from_this(), NSLayoutAttributeTrailing}; }
+  NSLayoutXAxisAnchor leftAnchor() { return {weak_from_this(), NSLayoutAttributeLeft}; }
+  NSLayoutXAxisAnchor rightAnchor() { return {weak_from_this(), NSLayoutAttributeRight}; }
+  NSLayoutXAxisAnchor centerXAnchor() { return {weak_from_this(), NSLayoutAttributeCenterX}; }
+  NSLayoutYAxisAnchor topAnchor() { return {weak_from_this(), NSLayoutAttributeTop}; }
+  NSLayoutYAxisAnchor bottomAnchor() { return {weak_from_this(), NSLayoutAttributeBottom}; }
+  NSLayoutYAxisAnchor centerYAnchor() { return {weak_from_this(), NSLayoutAttributeCenterY}; }
+  NSLayoutDimension widthAnchor() { return {weak_from_this(), NSLayoutAttributeWidth}; }
+  NSLayoutDimension heightAnchor() { return {weak_from_this(), NSLayoutAttributeHeight}; }
+  std::shared_ptr<UILayoutGuide> safeAreaLayoutGuide();
+  // The window's insets (the screen's unsafe edges) as they fall on this view.
+  virtual UIEdgeInsets safeAreaInsets() const;
+
+  // Appearance (light / dark). A view follows its nearest override, else its window's, else the
+  // process's current style.
+  std::shared_ptr<UITraitCollection> traitCollection() const;
+  UIUserInterfaceStyle overrideUserInterfaceStyle() const { return overrideStyle_; }
+  void setOverrideUserInterfaceStyle(UIUserInterfaceStyle style);
+  virtual void traitCollectionDidChange(const std::shared_ptr<UITraitCollection>& previous);
+  // Sends traitCollectionDidChange: down the tree from here, each view with the collection it
+  // had before.
+  void propagateTraitChange(UIUserInterfaceStyle previousStyle);
+
+  std::string description() const override;
+
+ protected:
+  // The hookable implementation behind setFrame.
+  void setFrameImp(CGRect frame);
+
+ private:
+  friend class UILayoutEngine;
+  friend class UILayoutGuide;
+  friend class NSLayoutConstraint;
+
+  void insertSubviewAt(const std::shared_ptr<UIView>& view, size_t index);
+  void detachFromSuperview();
+  std::shared_ptr<UIView> rootView();
+  UILayoutEngine* engine();
+  UILayoutEngine* existingEngine() const;
+  void frameDidChange();
+  void layoutSubtree(int depth);
+
+  std::shared_ptr<CALayer> layer_;
+  std::weak_ptr<UIView> superview_;
+  std::vector<std::shared_ptr<UIView>> subviews_;
+  std::weak_ptr<UIResponder> viewDelegate_;
+
+  std::shared_ptr<UIColor> backgroundColor_;
+  std::shared_ptr<UIColor> tintColor_;
+  bool userInteractionEnabled_ = true;
+  UIViewContentMode contentMode_ = UIViewContentModeScaleToFill;
+  long tag_ = 0;
+  UIUserInterfaceStyle overrideStyle_ = UIUserInterfaceStyleUnspecified;
+
+  bool needsLayout_ = true;
+  bool translatesAutoresizingMask_ = true;
+  UIViewAutoresizing autoresizingMask_ = UIViewAutoresizingNone;
+  std::vector<std::shared_ptr<NSLayoutConstraint>> constraints_;
+  UILayoutPriority hugging_[2] = {UILayoutPriorityDefaultLow, UILayoutPriorityDefaultLow};
+  UILayoutPriority compression_[2] = {UILayoutPriorityDefaultHigh, UILayoutPriorityDefaultHigh};
+  std::shared_ptr<UILayoutGuide> safeAreaLayoutGuide_;
+  // The root of a hierarchy owns the layout engine for all of it, made on first use.
+  std::unique_ptr<UILayoutEngine> engine_;
+};
