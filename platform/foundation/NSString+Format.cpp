@@ -17,11 +17,11 @@ using Type = NSFormatArgument::Type;
 }
 
 template <class... T>
-std::string printfOne(const std::string& spec, T... value) {
-  int length = std::snprintf(nullptr, 0, spec.c_str(), value...);
+std::string printfOne(const std::string& directive, T... value) {
+  int length = std::snprintf(nullptr, 0, directive.c_str(), value...);
   if (length < 0) return {};
   std::string out(static_cast<size_t>(length) + 1, '\0');
-  std::snprintf(out.data(), out.size(), spec.c_str(), value...);
+  std::snprintf(out.data(), out.size(), directive.c_str(), value...);
   out.resize(static_cast<size_t>(length));
   return out;
 }
@@ -81,8 +81,8 @@ std::string NSString::formatWithArguments(const char* format,
         p = q + 1;
       }
     }
-    std::string spec = "%";
-    while (*p && std::string_view("-+ #0'").find(*p) != std::string_view::npos) spec += *p++;
+    std::string directive = "%";
+    while (*p && std::string_view("-+ #0'").find(*p) != std::string_view::npos) directive += *p++;
     if (*p == '*') {
       ++p;
       const char* q = p;
@@ -92,12 +92,12 @@ std::string NSString::formatWithArguments(const char* format,
         widthPosition = n;
         p = q + 1;
       }
-      spec += std::to_string(integerOf(take(widthPosition)));
+      directive += std::to_string(integerOf(take(widthPosition)));
     } else {
-      while (*p >= '0' && *p <= '9') spec += *p++;
+      while (*p >= '0' && *p <= '9') directive += *p++;
     }
     if (*p == '.') {
-      spec += *p++;
+      directive += *p++;
       if (*p == '*') {
         ++p;
         const char* q = p;
@@ -108,9 +108,9 @@ std::string NSString::formatWithArguments(const char* format,
           p = q + 1;
         }
         long long precision = integerOf(take(precisionPosition));
-        spec += std::to_string(precision < 0 ? 0 : precision);
+        directive += std::to_string(precision < 0 ? 0 : precision);
       } else {
-        while (*p >= '0' && *p <= '9') spec += *p++;
+        while (*p >= '0' && *p <= '9') directive += *p++;
       }
     }
     std::string lengthModifier;
@@ -142,19 +142,19 @@ std::string NSString::formatWithArguments(const char* format,
         if (lengthModifier == "h") bits = conversion == 'd' || conversion == 'i'
                                               ? static_cast<uint64_t>(static_cast<short>(bits))
                                               : static_cast<unsigned short>(bits);
-        spec += "ll";
-        spec += conversion;
+        directive += "ll";
+        directive += conversion;
         if (conversion == 'd' || conversion == 'i') {
           if (a.type == Type::Unsigned && lengthModifier.find('h') == std::string::npos &&
               bits > static_cast<uint64_t>(INT64_MAX)) {
             // An unsigned value too big for %d prints as the unsigned number it is.
-            spec.back() = 'u';
-            out += printfOne(spec, static_cast<unsigned long long>(bits));
+            directive.back() = 'u';
+            out += printfOne(directive, static_cast<unsigned long long>(bits));
           } else {
-            out += printfOne(spec, static_cast<long long>(bits));
+            out += printfOne(directive, static_cast<long long>(bits));
           }
         } else {
-          out += printfOne(spec, static_cast<unsigned long long>(bits));
+          out += printfOne(directive, static_cast<unsigned long long>(bits));
         }
         break;
       }
@@ -167,8 +167,8 @@ std::string NSString::formatWithArguments(const char* format,
         uint64_t cp = a.type == Type::Signed ? static_cast<uint64_t>(a.signedValue) : a.unsignedValue;
         if (conversion == 'c') cp &= 0xFF;
         if (cp < 0x80) {
-          spec += 'c';
-          out += printfOne(spec, static_cast<int>(cp));
+          directive += 'c';
+          out += printfOne(directive, static_cast<int>(cp));
         } else {
           appendUTF8(out, static_cast<char32_t>(cp > 0x10FFFF ? 0xFFFD : cp));
         }
@@ -186,15 +186,15 @@ std::string NSString::formatWithArguments(const char* format,
         if (a.type != Type::Real) {
           formatError(format, std::string(written) + " needs a floating-point argument");
         }
-        spec += conversion;
-        out += printfOne(spec, a.realValue);
+        directive += conversion;
+        out += printfOne(directive, a.realValue);
         break;
       }
       case 's': {
         const NSFormatArgument& a = take(position);
         if (a.type == Type::Object && !a.object) {
-          spec += 's';
-          out += printfOne(spec, "(null)");
+          directive += 's';
+          out += printfOne(directive, "(null)");
           break;
         }
         if (a.type != Type::CString) formatError(format, std::string(written) + " needs a C string");
@@ -202,16 +202,16 @@ std::string NSString::formatWithArguments(const char* format,
                            : a.textLength == std::string_view::npos
                                ? std::string(a.text)
                                : std::string(a.text, a.textLength);
-        spec += 's';
-        out += printfOne(spec, text.c_str());
+        directive += 's';
+        out += printfOne(directive, text.c_str());
         break;
       }
       case '@': {
         const NSFormatArgument& a = take(position);
         if (a.type != Type::Object) formatError(format, "%@ needs an object (or nil)");
         std::string text = a.object ? a.object->description() : std::string("(null)");
-        spec += 's';
-        out += printfOne(spec, text.c_str());
+        directive += 's';
+        out += printfOne(directive, text.c_str());
         break;
       }
       case 'p': {
@@ -222,8 +222,8 @@ std::string NSString::formatWithArguments(const char* format,
         if (a.type != Type::Pointer && a.type != Type::Object) {
           formatError(format, "%p needs a pointer");
         }
-        spec += 's';
-        out += printfOne(spec, printfOne("0x%" PRIxPTR, reinterpret_cast<uintptr_t>(pointer)).c_str());
+        directive += 's';
+        out += printfOne(directive, printfOne("0x%" PRIxPTR, reinterpret_cast<uintptr_t>(pointer)).c_str());
         break;
       }
       default:

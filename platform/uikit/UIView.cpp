@@ -423,30 +423,31 @@ CGPoint UIView::convertPointFromView(CGPoint point, const std::shared_ptr<UIView
   return convert(point, view ? view.get() : windowOrRoot(this), this);
 }
 
-CGRect UIView::convertRectToView(CGRect rect, const std::shared_ptr<UIView>& view) const {
+namespace {
+
+// The bounding box of a rectangle's corners after each is converted.
+template <class Convert>
+CGRect convertCorners(CGRect rect, Convert convert) {
   CGPoint corners[4] = {{CGRectGetMinX(rect), CGRectGetMinY(rect)},
                         {CGRectGetMaxX(rect), CGRectGetMinY(rect)},
                         {CGRectGetMinX(rect), CGRectGetMaxY(rect)},
                         {CGRectGetMaxX(rect), CGRectGetMaxY(rect)}};
   CGRect result = CGRectNull;
   for (CGPoint corner : corners) {
-    CGPoint p = convertPointToView(corner, view);
+    CGPoint p = convert(corner);
     result = CGRectUnion(result, CGRectMake(p.x, p.y, 0, 0));
   }
   return result;
 }
 
+}  // namespace
+
+CGRect UIView::convertRectToView(CGRect rect, const std::shared_ptr<UIView>& view) const {
+  return convertCorners(rect, [&](CGPoint p) { return convertPointToView(p, view); });
+}
+
 CGRect UIView::convertRectFromView(CGRect rect, const std::shared_ptr<UIView>& view) const {
-  CGPoint corners[4] = {{CGRectGetMinX(rect), CGRectGetMinY(rect)},
-                        {CGRectGetMaxX(rect), CGRectGetMinY(rect)},
-                        {CGRectGetMinX(rect), CGRectGetMaxY(rect)},
-                        {CGRectGetMaxX(rect), CGRectGetMaxY(rect)}};
-  CGRect result = CGRectNull;
-  for (CGPoint corner : corners) {
-    CGPoint p = convertPointFromView(corner, view);
-    result = CGRectUnion(result, CGRectMake(p.x, p.y, 0, 0));
-  }
-  return result;
+  return convertCorners(rect, [&](CGPoint p) { return convertPointFromView(p, view); });
 }
 
 // ---- Layout ----
