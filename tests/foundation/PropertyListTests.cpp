@@ -78,6 +78,12 @@ Value integer(int64_t value) {
   return Integer{value, false};
 }
 
+// `inner` inside `levels` arrays. (Array{Array{x}} would be a copy, not a nesting.)
+Value nested(Value inner, int levels) {
+  for (int i = 0; i < levels; ++i) inner = Array{std::move(inner)};
+  return inner;
+}
+
 // The same value with every dictionary's keys sorted, for comparing files whose writers ordered
 // keys differently.
 Value sorted(Value value) {
@@ -346,7 +352,7 @@ TEST(PropertyList, XMLReaderAcceptsWhatOtherWritersProduce) {
       {"<dict><key>b</key><integer>1</integer><key>a</key><integer>2</integer>"
        "<key>b</key><integer>3</integer></dict>",
        Dictionary{{"b", integer(3)}, {"a", integer(2)}}},
-      {"<array>\n<!-- a comment -->\n<array/>\n</array>", Array{Array{}}},
+      {"<array>\n<!-- a comment -->\n<array/>\n</array>", Array{Value(Array{})}},
   };
   for (const auto& c : cases) {
     const plist::Result<Value> read = plist::readXML(xmlDocument(c.body));
@@ -379,7 +385,7 @@ TEST(PropertyList, XMLWriterSpellsValuesAsFoundationDoes) {
       {Data{}, "<data>\n</data>\n"},
       {Array{Data{1}}, "<array>\n\t<data>\n\tAQ==\n\t</data>\n</array>\n"},
       {Array{data51}, "<array>\n\t<data>\n\t" + std::string(68, '/') + "\n\t</data>\n</array>\n"},
-      {Array{Array{Array{Array{Array{Array{Array{Array{Array{Data(30, 0)}}}}}}}}}, ""},
+      {nested(Data(30, 0), 9), ""},
       {UID{3}, "<dict>\n\t<key>CF$UID</key>\n\t<integer>3</integer>\n</dict>\n"},
       {Array{Array{}, Dictionary{}}, "<array>\n\t<array/>\n\t<dict/>\n</array>\n"},
       // UTF-16 order puts U+1F600 (D83D DE00) before U+FFFD, UTF-8 order after it.
