@@ -78,6 +78,9 @@ Result<Value> read(std::span<const uint8_t> bytes, Format* format = nullptr);
 // XML has no native UID: as in Foundation, a dictionary whose only key is "CF$UID" with a
 // non-negative integer reads as a UID, and a UID is written as that dictionary.
 Result<Value> readXML(std::span<const uint8_t> bytes);
+// An object that several references share is copied into each place; a file whose objects
+// would expand beyond 32 MiB plus 32 times its own size is refused, not allowed to exhaust
+// memory.
 Result<Value> readBinary(std::span<const uint8_t> bytes);
 
 // Both readers keep a dictionary's keys in file order; a key that appears twice keeps its first
