@@ -11,6 +11,7 @@
 class UIView;
 class UIWindow;
 class UINavigationController;
+class UIPresentation;
 
 enum UIModalPresentationStyle : long {
   UIModalPresentationFullScreen = 0,
@@ -93,7 +94,8 @@ class UIViewController : public UIResponder {
   // The nearest navigation controller among this controller and its parents.
   std::shared_ptr<UINavigationController> navigationController() const;
 
-  // After the view: its superview, or the window for a window's root view.
+  // After the view: the presenting controller for a presented one, else the view's superview
+  // (the window for a window's root view).
   std::shared_ptr<UIResponder> nextResponder() const override;
 
   // Appearance transitions for containers and windows, which decide when a view enters or
@@ -102,7 +104,14 @@ class UIViewController : public UIResponder {
   void endAppearanceTransition();
 
  private:
+  friend class UINavigationController;
   friend class UIPresentation;
+
+  // The controller that presents for this one: the topmost of its parents.
+  std::shared_ptr<UIViewController> presentationContext() const;
+  void performDismissal(bool animated, Completion completion);
+  // Takes this presented controller's views out of the window without a transition.
+  void removePresentationAtOnce();
 
   std::shared_ptr<UIView> view_;
   std::string title_;
@@ -110,10 +119,13 @@ class UIViewController : public UIResponder {
 
   std::shared_ptr<UIViewController> presented_;
   std::weak_ptr<UIViewController> presenting_;
-  // The presentation's own views (dimming, sheet container) and gestures, kept while it is shown.
-  std::shared_ptr<NSObject> presentation_;
+  // How this controller is shown while presented: the views and gestures the presentation
+  // added to the window (UIViewController+Presentation.cpp).
+  std::shared_ptr<UIPresentation> presentation_;
   bool beingPresented_ = false;
   bool beingDismissed_ = false;
+  // A dismissal asked for while the presentation was still running waits for its end.
+  std::function<void()> pendingDismissal_;
 
   std::weak_ptr<UIViewController> parent_;
   std::vector<std::shared_ptr<UIViewController>> children_;

@@ -1,0 +1,25 @@
+#include "uikit/UIAlertAction.h"
+
+#include <cstdio>
+
+OBJC_CLASS_IMPL(UIAlertAction) {
+  c.method("isEnabled", &UIAlertAction::isEnabled)
+      .method("setEnabled:", &UIAlertAction::setEnabled);
+}
+
+std::shared_ptr<UIAlertAction> UIAlertAction::actionWithTitle(const std::string& title,
+                                                              UIAlertActionStyle style,
+                                                              Handler handler) {
+  auto action = alloc();
+  action->title_ = title;
+  action->style_ = style;
+  action->handler_ = std::move(handler);
+  return action;
+}
+
+std::string UIAlertAction::description() const {
+  char text[64];
+  std::snprintf(text, sizeof text, "<UIAlertAction: %p; style = %ld> ",
+                static_cast<const void*>(this), static_cast<long>(style_));
+  return text + title_;
+}

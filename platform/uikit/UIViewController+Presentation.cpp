@@ -1,0 +1,291 @@
+// Modal presentation: a controller shown over another one's window, full screen, as a sheet, or
+// over the current content (alerts).
+
+#include "foundation/NSLog.h"
+#include "foundation/RunLoop.h"
+#include "runtime/RuntimeError.h"
+#include "uikit/UIViewController.h"
+#include "uikit/UIWindow.h"
+
+namespace {
+
+// The full-window view that holds one presentation's views.
+class UITransitionView : public UIView {
+  OBJC_CLASS(UITransitionView, UIView);
+};
+
+// Darkens what a sheet covers.
+class UIDimmingView : public UIView {
+  OBJC_CLASS(UIDimmingView, UIView);
+};
+
+// The sheet's card, which holds the presented view.
+class UIDropShadowView : public UIView {
+  OBJC_CLASS(UIDropShadowView, UIView);
+};
+
+constexpr double kTransitionDuration = 0.4;
+constexpr double kFadeDuration = 0.25;
+constexpr CGFloat kSheetDimming = 0.4;
+
+enum class Kind { FullScreen, Sheet, OverContext };
+
+Kind kindOf(UIModalPresentationStyle style) {
+  switch (style) {
+    case UIModalPresentationFullScreen:
+    case UIModalPresentationCurrentContext:
+      return Kind::FullScreen;
+    case UIModalPresentationOverFullScreen:
+    case UIModalPresentationOverCurrentContext:
+    case UIModalPresentationCustom:
+    case UIModalPresentationNone:
+      return Kind::OverContext;
+    default:
+      // Automatic, page and form sheets and popovers all become a sheet on a phone.
+      return Kind::Sheet;
+  }
+}
+
+std::string describe(const std::shared_ptr<UIViewController>& controller) {
+  return controller ? controller->description() : "(null)";
+}
+
+// Runs `changes` animated, or at once; `done` runs on the main run loop afterwards either way,
+// never during this call.
+void transition(bool animated, double duration, const std::function<void()>& changes,
+                std::function<void()> done) {
+  if (animated) {
+    UIView::animateWithDuration(duration, 0, UIViewAnimationOptionCurveEaseInOut, changes,
+                                [done = std::move(done)](bool) { done(); });
+  } else {
+    changes();
+    RunLoop::scheduleAfter(0, std::move(done));
+  }
+}
+
+}  // namespace
+
+OBJC_CLASS_IMPL(UITransitionView) {}
+OBJC_CLASS_IMPL(UIDimmingView) {}
+OBJC_CLASS_IMPL(UIDropShadowView) {}
+
+// What one presentation added to the window.
+class UIPresentation {
+ public:
+  Kind kind;
+  std::shared_ptr<UIView> container;
+  std::shared_ptr<UIView> dimming;  // sheets
+  std::shared_ptr<UIView> card;     // sheets
+  // The view that a full-screen presentation takes out of the window once it covers it.
+  std::shared_ptr<UIView> covered;
+
+  // The frame of the moving part when shown and when off screen.
+  std::shared_ptr<UIView> moving() const { return card ? card : container->subviews().back(); }
+  CGRect shownFrame;
+  CGRect hiddenFrame() const {
+    return CGRectOffset(shownFrame, 0, container->bounds().size.height - shownFrame.origin.y);
+  }
+};
+
+std::shared_ptr<UIViewController> UIViewController::presentationContext() const {
+  auto context = std::const_pointer_cast<UIViewController>(
+      std::static_pointer_cast<const UIViewController>(shared_from_this()));
+  while (auto parent = context->parentViewController()) context = parent;
+  return context;
+}
+
+std::shared_ptr<UIViewController> UIViewController::presentedViewController() const {
+  return presentationContext()->presented_;
+}
+
+std::shared_ptr<UIViewController> UIViewController::presentingViewController() const {
+  return presentationContext()->presenting_.lock();
+}
+
+void UIViewController::presentViewController(const std::shared_ptr<UIViewController>& controller,
+                                             bool animated, Completion completion) {
+  if (!controller) {
+    throw objc::RuntimeError("Application tried to present a nil modal view controller on target " +
+                             description() + ".");
+  }
+  auto context = presentationContext();
+  if (controller->presenting_.lock() || controller->parentViewController() ||
+      controller == context) {
+    throw objc::RuntimeError("Application tried to present modally a view controller " +
+                             controller->description() +
+                             " that is already presented or is a child of another controller.");
+  }
+  if (context->presented_) {
+    NSLog("Attempt to present %s on %s (from %s) which is already presenting %s.",
+          controller->description().c_str(), context->description().c_str(), description().c_str(),
+          describe(context->presented_).c_str());
+    return;
+  }
+  std::shared_ptr<UIWindow> window = context->isViewLoaded() ? context->view_->window() : nullptr;
+  if (!window) {
+    NSLog("Attempt to present %s on %s (from %s) whose view is not in the window hierarchy.",
+          controller->description().c_str(), context->description().c_str(), description().c_str());
+    return;
+  }
+
+  auto presentation = std::make_shared<UIPresentation>();
+  presentation->kind = kindOf(controller->modalPresentationStyle());
+  context->presented_ = controller;
+  controller->presenting_ = context;
+  controller->presentation_ = presentation;
+  controller->beingPresented_ = true;
+
+  auto view = controller->view();
+  CGRect bounds = window->bounds();
+  presentation->container = UITransitionView::alloc()->initWithFrame(bounds);
+  presentation->container->setAutoresizingMask(static_cast<UIViewAutoresizing>(
+      UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight));
+  if (presentation->kind == Kind::FullScreen) {
+    // What the presenter shows in the window: its own presentation's views, or its view.
+    presentation->covered =
+        context->presentation_ ? context->presentation_->container : context->view_;
+  }
+
+  if (presentation->kind == Kind::FullScreen) context->beginAppearanceTransition(false, animated);
+  controller->beginAppearanceTransition(true, animated);
+
+  window->addSubview(presentation->container);
+  if (presentation->kind == Kind::Sheet) {
+    presentation->dimming = UIDimmingView::alloc()->initWithFrame(bounds);
+    presentation->dimming->setBackgroundColor(UIColor::blackColor());
+    presentation->dimming->setAlpha(0);
+    presentation->container->addSubview(presentation->dimming);
+    CGFloat top = window->safeAreaInsets().top + 10;
+    presentation->shownFrame =
+        CGRectMake(0, top, bounds.size.width, std::max<CGFloat>(0, bounds.size.height - top));
+    presentation->card = UIDropShadowView::alloc()->initWithFrame(presentation->shownFrame);
+    presentation->card->layer()->setCornerRadius(10);
+    presentation->card->layer()->setCornerCurve(kCACornerCurveContinuous);
+    presentation->card->setClipsToBounds(true);
+    presentation->container->addSubview(presentation->card);
+    view->setFrame(CGRectMake(0, 0, presentation->shownFrame.size.width,
+                              presentation->shownFrame.size.height));
+    presentation->card->addSubview(view);
+  } else {
+    presentation->shownFrame = bounds;
+    view->setFrame(bounds);
+    presentation->container->addSubview(view);
+  }
+  view->setAutoresizingMask(static_cast<UIViewAutoresizing>(UIViewAutoresizingFlexibleWidth |
+                                                            UIViewAutoresizingFlexibleHeight));
+
+  if (animated) {
+    if (presentation->kind == Kind::OverContext) {
+      view->setAlpha(0);
+    } else {
+      presentation->moving()->setFrame(presentation->hiddenFrame());
+    }
+  }
+  double duration = presentation->kind == Kind::OverContext ? kFadeDuration : kTransitionDuration;
+  auto changes = [presentation, view] {
+    if (presentation->kind == Kind::OverContext) {
+      view->setAlpha(1);
+    } else {
+      presentation->moving()->setFrame(presentation->shownFrame);
+    }
+    if (presentation->dimming) presentation->dimming->setAlpha(kSheetDimming);
+  };
+  transition(animated, duration, changes, [context, controller, presentation, completion] {
+    // Dismissed at once from below while still arriving: it is gone already.
+    if (controller->presentation_ != presentation) {
+      if (completion) completion();
+      return;
+    }
+    if (presentation->covered) presentation->covered->removeFromSuperview();
+    controller->beingPresented_ = false;
+    controller->endAppearanceTransition();
+    if (presentation->kind == Kind::FullScreen) context->endAppearanceTransition();
+    if (completion) completion();
+    if (auto pending = std::move(controller->pendingDismissal_)) {
+      controller->pendingDismissal_ = nullptr;
+      pending();
+    }
+  });
+}
+
+void UIViewController::dismissViewControllerAnimated(bool animated, Completion completion) {
+  auto context = presentationContext();
+  auto presenter = context->presented_ ? context : context->presenting_.lock();
+  if (!presenter) {
+    // Nothing to dismiss; the caller still hears back, as on the platform.
+    if (completion) RunLoop::scheduleAfter(0, std::move(completion));
+    return;
+  }
+  presenter->performDismissal(animated, std::move(completion));
+}
+
+void UIViewController::performDismissal(bool animated, Completion completion) {
+  auto presenter = selfAs<UIViewController>();
+  auto presented = presented_;
+  if (presented->beingDismissed_) return;
+  if (presented->beingPresented_) {
+    presented->pendingDismissal_ = [presenter, animated, completion] {
+      if (presenter->presented_) presenter->performDismissal(animated, completion);
+    };
+    return;
+  }
+
+  // Controllers presented over the one leaving go first, at once, topmost first.
+  std::vector<std::shared_ptr<UIViewController>> above;
+  for (auto upper = presented->presented_; upper; upper = upper->presented_) above.push_back(upper);
+  for (auto upper = above.rbegin(); upper != above.rend(); ++upper)
+    (*upper)->removePresentationAtOnce();
+
+  auto presentation = presented->presentation_;
+  presented->beingDismissed_ = true;
+  presented->beginAppearanceTransition(false, animated);
+  if (presentation->covered) {
+    auto window = presentation->container->window();
+    if (window && !presentation->covered->superview()) {
+      window->insertSubviewBelowSubview(presentation->covered, presentation->container);
+      presentation->covered->setFrame(window->bounds());
+    }
+    beginAppearanceTransition(true, animated);
+  }
+
+  double duration = presentation->kind == Kind::OverContext ? kFadeDuration : kTransitionDuration;
+  auto view = presented->view_;
+  auto changes = [presentation, view] {
+    if (presentation->kind == Kind::OverContext) {
+      view->setAlpha(0);
+    } else {
+      presentation->moving()->setFrame(presentation->hiddenFrame());
+    }
+    if (presentation->dimming) presentation->dimming->setAlpha(0);
+  };
+  transition(animated, duration, changes, [presenter, presented, presentation, completion] {
+    presentation->container->removeFromSuperview();
+    if (presentation->kind == Kind::OverContext) presented->view_->setAlpha(1);
+    if (presenter->presented_ == presented) presenter->presented_.reset();
+    presented->presenting_.reset();
+    presented->presentation_.reset();
+    presented->beingDismissed_ = false;
+    if (presentation->covered) presenter->endAppearanceTransition();
+    presented->endAppearanceTransition();
+    if (completion) completion();
+  });
+}
+
+void UIViewController::removePresentationAtOnce() {
+  auto keep = selfAs<UIViewController>();
+  auto presentation = presentation_;
+  auto presenter = presenting_.lock();
+  beginAppearanceTransition(false, false);
+  if (presentation->covered && !presentation->covered->superview()) {
+    if (auto window = presentation->container->window()) {
+      window->insertSubviewBelowSubview(presentation->covered, presentation->container);
+    }
+  }
+  presentation->container->removeFromSuperview();
+  if (presenter && presenter->presented_ == keep) presenter->presented_.reset();
+  presenting_.reset();
+  presentation_.reset();
+  beingPresented_ = false;
+  pendingDismissal_ = nullptr;
+  endAppearanceTransition();
+}
