@@ -1,5 +1,6 @@
 #include "foundation/NSKeyedArchiver.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -20,20 +21,25 @@ OBJC_CLASS_IMPL(NSKeyedArchiver) {}
 namespace {
 
 // Foundation builds each dictionary of an archive as a CFDictionary and writes its keys in the
-// table's bucket order, so files match the device's byte for byte only if ours are laid out the
-// same way: CFString's hash, prime-sized tables that grow when full, linear probing.
+// table's bucket order. Ours follow the same order, so an archive reads the same as the device's
+// key for key: CFString's hash, prime-sized tables that grow when full, linear probing.
 uint64_t foundationStringHash(std::string_view key) {
-  const std::u16string units = toUTF16(key);
-  const size_t length = units.size();
+  // Keys are nearly always ASCII, whose UTF-16 units are its bytes; only others are converted.
+  const bool ascii = std::all_of(key.begin(), key.end(), [](char c) { return (c & 0x80) == 0; });
+  const std::u16string converted = ascii ? std::u16string() : toUTF16(key);
+  auto unit = [&](size_t at) -> uint64_t {
+    return ascii ? uint8_t(key[at]) : uint64_t(converted[at]);
+  };
+  const size_t length = ascii ? key.size() : converted.size();
   uint64_t result = length;
   auto four = [&](size_t at) {
-    result = result * 67503105 + units[at] * uint64_t(16974593) + units[at + 1] * uint64_t(66049) +
-             units[at + 2] * uint64_t(257) + units[at + 3];
+    result = result * 67503105 + unit(at) * 16974593 + unit(at + 1) * 66049 + unit(at + 2) * 257 +
+             unit(at + 3);
   };
   if (length <= 96) {
     size_t at = 0;
     for (; at + 4 <= length; at += 4) four(at);
-    for (; at < length; ++at) result = result * 257 + units[at];
+    for (; at < length; ++at) result = result * 257 + unit(at);
   } else {
     // Long strings hash their first, middle and last 32 units.
     for (size_t at = 0; at < 32; at += 4) four(at);
@@ -225,7 +231,7 @@ plist::UID NSKeyedArchiver::reference(const id& object) {
   uids_.emplace(key, uid);
   held_.push_back(object);
 
-  frames_.emplace_back();
+  frames_.emplace_back().values.reserve(8);
   Class cls = nullptr;
   if (auto* coding = dynamic_cast<const NSCoding*>(key)) {
     cls = object->isa();
