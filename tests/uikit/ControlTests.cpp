@@ -1,11 +1,15 @@
+#include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
+#include "foundation/NSData.h"
 #include "foundation/RunLoop.h"
 #include "runtime/Substrate.h"
 #include "uikit/UIApplication.h"
+#include "uikit/UIButton.h"
 #include "uikit/UIControl.h"
 #include "uikit/UIEvent.h"
 #include "uikit/UIImpactFeedbackGenerator.h"
@@ -237,6 +241,120 @@ TEST_F(ControlTest, ASwitchFlipsOnATapAndSendsValueChangedButNotWhenSetInCode) {
   EXPECT_TRUE(toggle->isOn());
   EXPECT_EQ(recorder->calls, (std::vector<std::string>{"valueChanged", "valueChanged"}));
   EXPECT_EQ(toggle->thumbView()->frame().origin.x, 51 - 2 - 27);
+}
+
+// An opaque square image of `side` points at scale 1.
+std::shared_ptr<UIImage> squareImage(int side) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side);
+  std::vector<uint8_t> png;
+  cairo_surface_write_to_png_stream(
+      surface,
+      [](void* closure, const unsigned char* data, unsigned int length) {
+        auto* bytes = static_cast<std::vector<uint8_t>*>(closure);
+        bytes->insert(bytes->end(), data, data + length);
+        return CAIRO_STATUS_SUCCESS;
+      },
+      &png);
+  cairo_surface_destroy(surface);
+  return UIImage::imageWithData(NSData::dataWithBytes(std::move(png)));
+}
+
+// Every frame given to a button's title label through the runtime.
+std::vector<CGRect> titleFramesSeen;
+IMP previousTitleSetFrame;
+
+void countingSetFrame(id self, SEL cmd, CGRect frame) {
+  titleFramesSeen.push_back(frame);
+  previousTitleSetFrame.call(self, cmd, frame);
+}
+
+TEST(Button, TitleLabelIsAUIButtonLabelWhoseFramesAllGoThroughSetFrame) {
+  Class labelClass = objc_getClass("UIButtonLabel");
+  ASSERT_NE(labelClass, nullptr);
+  MSHookMessageEx(labelClass, "setFrame:", IMP(countingSetFrame), &previousTitleSetFrame);
+  titleFramesSeen.clear();
+  auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+  button->setFrame(CGRectMake(0, 0, 300, 50));
+
+  button->setTitle("Launch", UIControlStateNormal);
+  button->layoutIfNeeded();
+  auto afterFirstLayout = titleFramesSeen;
+  button->setTitle("Launch Fake Chat", UIControlStateNormal);
+  button->layoutIfNeeded();
+  method_setImplementation(class_getInstanceMethod(labelClass, "setFrame:"), previousTitleSetFrame);
+
+  auto label = button->titleLabel();
+  EXPECT_STREQ(object_getClassName(label), "UIButtonLabel");
+  EXPECT_TRUE(label->isKindOfClass(objc_getClass("UILabel")));
+  EXPECT_EQ(label->superview(), button);
+  ASSERT_FALSE(afterFirstLayout.empty());
+  ASSERT_GT(titleFramesSeen.size(), afterFirstLayout.size());
+  EXPECT_EQ(titleFramesSeen.back(), label->frame());
+  EXPECT_GT(label->frame().size.width, afterFirstLayout.back().size.width);
+  EXPECT_DOUBLE_EQ(CGRectGetMidX(label->frame()), 150);
+  EXPECT_DOUBLE_EQ(CGRectGetMidY(label->frame()), 25);
+}
+
+TEST(Button, ContentFallsBackToTheNormalStateWhenTheCurrentStateHasNone) {
+  auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+  auto pressedImage = squareImage(10);
+  button->setTitle("Send", UIControlStateNormal);
+  button->setTitle("Sending", UIControlStateHighlighted);
+  button->setTitleColor(UIColor::redColor(), UIControlStateNormal);
+  button->setImage(pressedImage, UIControlStateHighlighted);
+  struct Case {
+    const char* name;
+    bool highlighted, selected;
+    std::string title;
+    bool pressedImage;
+  };
+  for (const Case& c : {Case{"normal", false, false, "Send", false},
+                        Case{"highlighted", true, false, "Sending", true},
+                        Case{"selected", false, true, "Send", false}}) {
+    SCOPED_TRACE(c.name);
+
+    button->setHighlighted(c.highlighted);
+    button->setSelected(c.selected);
+
+    EXPECT_EQ(button->currentTitle(), c.title);
+    EXPECT_EQ(button->titleLabel()->text()->utf8(), c.title);
+    EXPECT_EQ(button->currentTitleColor(), UIColor::redColor());
+    EXPECT_EQ(button->currentImage() == pressedImage, c.pressedImage);
+  }
+}
+
+TEST(Button, ImageAndTitleSitSideBySideWithinTheInsets) {
+  auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+  button->setImage(squareImage(20), UIControlStateNormal);
+  button->setTitle("Call", UIControlStateNormal);
+  button->setContentEdgeInsets(UIEdgeInsetsMake(5, 10, 5, 10));
+  CGSize title = button->titleLabel()->sizeThatFits(CGSizeZero);
+  title = CGSizeMake(std::ceil(title.width), std::ceil(title.height));
+
+  CGSize natural = button->intrinsicContentSize();
+  button->setFrame(CGRectMake(0, 0, natural.width + 40, 60));
+  button->setContentHorizontalAlignment(UIControlContentHorizontalAlignmentLeft);
+  button->setTitleEdgeInsets(UIEdgeInsetsMake(0, 8, 0, 0));
+  button->layoutIfNeeded();
+
+  EXPECT_EQ(natural, CGSizeMake(20 + title.width + 20, std::max<CGFloat>(20, title.height) + 10));
+  EXPECT_EQ(button->imageView()->frame(), CGRectMake(10, 20, 20, 20));
+  EXPECT_EQ(button->titleLabel()->frame().origin.x, 10 + 8 + 20);
+  EXPECT_DOUBLE_EQ(CGRectGetMidY(button->titleLabel()->frame()), 30);
+}
+
+TEST(Button, ASystemButtonDimsItsTitleWhileTouchedAndTakesTheTintColour) {
+  auto button = UIButton::buttonWithType(UIButtonTypeSystem);
+  button->setTitle("Edit", UIControlStateNormal);
+  button->setTintColor(UIColor::systemPinkColor());
+
+  button->setHighlighted(true);
+  CGFloat dimmed = button->titleLabel()->alpha();
+  button->setHighlighted(false);
+
+  EXPECT_LT(dimmed, 0.5);
+  EXPECT_EQ(button->titleLabel()->alpha(), 1);
+  EXPECT_TRUE(button->titleLabel()->textColor()->isEqual(UIColor::systemPinkColor()));
 }
 
 TEST(ImpactFeedback, EachImpactIsLoggedWithItsStyleAndTime) {

@@ -1,0 +1,3 @@
+#include "uikit/UIButtonLabel.h"
+
+OBJC_CLASS_IMPL(UIButtonLabel) {}
