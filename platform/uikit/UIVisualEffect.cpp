@@ -1,0 +1,3 @@
+#include "uikit/UIVisualEffect.h"
+
+OBJC_CLASS_IMPL(UIVisualEffect) {}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <memory>
+
+#include "uikit/UIView.h"
+#include "uikit/UIVisualEffect.h"
+
+// A view that applies an effect to what lies behind it (the renderer draws it). Content goes
+// into contentView, which always covers the view and is drawn over the effect.
+class UIVisualEffectView : public UIView {
+  OBJC_CLASS(UIVisualEffectView, UIView);
+
+ public:
+  // The way to make one: it builds the content view.
+  std::shared_ptr<UIVisualEffectView> initWithEffect(std::shared_ptr<UIVisualEffect> effect);
+
+  std::shared_ptr<UIVisualEffect> effect() const { return effect_; }
+  // nil removes the effect; the content stays.
+  void setEffect(std::shared_ptr<UIVisualEffect> effect) { effect_ = std::move(effect); }
+  const std::shared_ptr<UIView>& contentView() const { return contentView_; }
+
+ private:
+  std::shared_ptr<UIVisualEffect> effect_;
+  std::shared_ptr<UIView> contentView_;
+};
