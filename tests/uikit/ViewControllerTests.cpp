@@ -4,8 +4,12 @@
 #include <vector>
 
 #include "foundation/RunLoop.h"
+#include "runtime/RuntimeError.h"
+#include "uikit/UIAlertController.h"
 #include "uikit/UIApplication.h"
+#include "uikit/UIButton.h"
 #include "uikit/UINavigationController.h"
+#include "uikit/UITextField.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
 
@@ -332,6 +336,233 @@ TEST_F(ViewControllerTest, ContainerAppearanceReachesChildrenWhoseViewsAreInItsV
   EXPECT_EQ(journal, (std::vector<std::string>{"container viewWillAppear", "inside viewWillAppear",
                                                "container viewDidAppear", "inside viewDidAppear"}));
   EXPECT_EQ(inside->parentViewController(), container);
+}
+
+// ---- Alerts ----
+
+// The button showing `title` in the window's tree, or null.
+std::shared_ptr<UIButton> buttonTitled(const std::shared_ptr<UIView>& root,
+                                       const std::string& title) {
+  if (auto button = std::dynamic_pointer_cast<UIButton>(root)) {
+    if (button->currentTitle() == title) return button;
+  }
+  for (auto& subview : root->subviews()) {
+    if (auto found = buttonTitled(subview, title)) return found;
+  }
+  return nullptr;
+}
+
+CGRect screenFrame(const std::shared_ptr<UIView>& view) {
+  return view->convertRectToView(view->bounds(), nullptr);
+}
+
+void tapAt(CGPoint point) {
+  auto app = UIApplication::sharedApplication();
+  app->touchDown(point);
+  app->touchUp(point);
+}
+
+void tapButton(const std::shared_ptr<UIWindow>& window, const std::string& title) {
+  auto button = buttonTitled(window, title);
+  ASSERT_NE(button, nullptr) << title;
+  CGRect frame = screenFrame(button);
+  tapAt(CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame)));
+}
+
+TEST_F(ViewControllerTest, AnAlertActionsHandlerRunsOnceTheAlertHasBeenDismissed) {
+  auto alert = UIAlertController::alertControllerWithTitle("Parlo", "Choose options...",
+                                                           UIAlertControllerStyleAlert);
+  struct Seen {
+    int runs = 0;
+    bool alertStillPresented = true;
+    bool alertInWindow = true;
+  } seen;
+  auto chat = UINavigationController::alloc()->initWithRootViewController(controller("chat"));
+  chat->setModalPresentationStyle(UIModalPresentationFullScreen);
+  alert->addAction(UIAlertAction::actionWithTitle(
+      "Launch Fake Chat", UIAlertActionStyleDefault, [&](const std::shared_ptr<UIAlertAction>&) {
+        ++seen.runs;
+        seen.alertStillPresented = root->presentedViewController() != nullptr;
+        seen.alertInWindow = alert->view()->window() != nullptr;
+        root->presentViewController(chat, true, nullptr);
+      }));
+  alert->addAction(UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyleCancel, nullptr));
+  root->presentViewController(alert, true, nullptr);
+  RunLoop::advance(1);
+
+  tapButton(window, "Launch Fake Chat");
+  int runsRightAfterTap = seen.runs;
+  tapButton(window, "Launch Fake Chat");
+  RunLoop::advance(1);
+
+  EXPECT_EQ(runsRightAfterTap, 0);
+  EXPECT_EQ(seen.runs, 1);
+  EXPECT_FALSE(seen.alertStillPresented);
+  EXPECT_FALSE(seen.alertInWindow);
+  EXPECT_EQ(root->presentedViewController(), chat);
+  EXPECT_EQ(chat->view()->window(), window);
+}
+
+TEST_F(ViewControllerTest, TheOptionsAlertPresentedAgainWhileShownStaysSingle) {
+  auto makeAlert = [] {
+    auto alert = UIAlertController::alertControllerWithTitle("Parlo", "Choose options...",
+                                                             UIAlertControllerStyleAlert);
+    alert->addAction(UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyleCancel, nullptr));
+    return alert;
+  };
+  auto first = makeAlert();
+  auto second = makeAlert();
+
+  root->presentViewController(first, true, nullptr);
+  testing::internal::CaptureStderr();
+  root->presentViewController(second, true, nullptr);
+  testing::internal::GetCapturedStderr();
+  RunLoop::advance(1);
+
+  EXPECT_EQ(root->presentedViewController(), first);
+  EXPECT_EQ(first->view()->window(), window);
+  EXPECT_FALSE(second->isViewLoaded());
+}
+
+TEST_F(ViewControllerTest, AlertAndActionSheetButtonsFollowThePlatformsOrder) {
+  struct Action {
+    const char* title;
+    UIAlertActionStyle style;
+  };
+  struct Case {
+    const char* name;
+    UIAlertControllerStyle style;
+    std::vector<Action> actions;
+    std::vector<std::string> order;  // top to bottom, left to right
+    bool sideBySide;
+    bool cancelApart;
+  };
+  const auto D = UIAlertActionStyleDefault;
+  const auto C = UIAlertActionStyleCancel;
+  const auto X = UIAlertActionStyleDestructive;
+  const std::vector<Case> cases = {
+      {"two actions, cancel second",
+       UIAlertControllerStyleAlert,
+       {{"Delete", D}, {"Cancel", C}},
+       {"Cancel", "Delete"},
+       true,
+       false},
+      {"two default actions",
+       UIAlertControllerStyleAlert,
+       {{"Delete", D}, {"Cancel", D}},
+       {"Delete", "Cancel"},
+       true,
+       false},
+      {"three actions, cancel in the middle",
+       UIAlertControllerStyleAlert,
+       {{"Launch Fake Chat", D}, {"Cancel", C}, {"Open Settings", D}},
+       {"Launch Fake Chat", "Open Settings", "Cancel"},
+       false,
+       false},
+      {"sheet with a cancel action",
+       UIAlertControllerStyleActionSheet,
+       {{"Cancel", C}, {"Open settings", D}, {"Set posts count", D}},
+       {"Open settings", "Set posts count", "Cancel"},
+       false,
+       true},
+      {"sheet with a destructive cancel",
+       UIAlertControllerStyleActionSheet,
+       {{"Open settings", D}, {"Cancel", X}, {"Set posts count", D}},
+       {"Open settings", "Cancel", "Set posts count"},
+       false,
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto alert = UIAlertController::alertControllerWithTitle("Parlo", "Select options...", c.style);
+    for (const Action& action : c.actions) {
+      alert->addAction(UIAlertAction::actionWithTitle(action.title, action.style, nullptr));
+    }
+
+    root->presentViewController(alert, false, nullptr);
+    RunLoop::advance(0);
+    std::vector<std::pair<std::string, CGRect>> shown;
+    for (const Action& action : c.actions) {
+      auto button = buttonTitled(window, action.title);
+      ASSERT_NE(button, nullptr);
+      shown.emplace_back(action.title, screenFrame(button));
+    }
+    std::sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) {
+      if (a.second.origin.y != b.second.origin.y) return a.second.origin.y < b.second.origin.y;
+      return a.second.origin.x < b.second.origin.x;
+    });
+    std::vector<std::string> order;
+    for (auto& [title, frame] : shown) order.push_back(title);
+    auto cancelCard = buttonTitled(window, c.order.back())->superview();
+    bool cancelApart = cancelCard != buttonTitled(window, c.order.front())->superview();
+    root->dismissViewControllerAnimated(false, nullptr);
+    RunLoop::advance(0);
+
+    EXPECT_EQ(order, c.order);
+    EXPECT_EQ(shown[0].second.origin.y == shown[1].second.origin.y, c.sideBySide);
+    EXPECT_EQ(cancelApart, c.cancelApart);
+    if (c.style == UIAlertControllerStyleAlert) {
+      EXPECT_EQ(screenFrame(alert->view()->subviews()[1]).size.width, 270);
+    } else {
+      EXPECT_EQ(screenFrame(cancelCard).origin.x, 8);
+    }
+  }
+}
+
+TEST_F(ViewControllerTest, AnAlertAllowsOnlyOneCancelAction) {
+  auto alert =
+      UIAlertController::alertControllerWithTitle("User Name", "", UIAlertControllerStyleAlert);
+  alert->addAction(UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyleCancel, nullptr));
+
+  EXPECT_THROW(
+      alert->addAction(UIAlertAction::actionWithTitle("Close", UIAlertActionStyleCancel, nullptr)),
+      objc::RuntimeError);
+  EXPECT_EQ(alert->actions().size(), 1u);
+}
+
+TEST_F(ViewControllerTest, ATapOutsideAnActionSheetRunsItsCancelAction) {
+  auto sheet = UIAlertController::alertControllerWithTitle("Parlo", "Select options...",
+                                                           UIAlertControllerStyleActionSheet);
+  int cancels = 0;
+  sheet->addAction(
+      UIAlertAction::actionWithTitle("Open settings", UIAlertActionStyleDefault, nullptr));
+  sheet->addAction(
+      UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyleCancel,
+                                     [&](const std::shared_ptr<UIAlertAction>&) { ++cancels; }));
+  root->presentViewController(sheet, true, nullptr);
+  RunLoop::advance(1);
+
+  tapAt(CGPointMake(195, 100));
+  RunLoop::advance(1);
+
+  EXPECT_EQ(cancels, 1);
+  EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
+TEST_F(ViewControllerTest, AlertTextFieldsAreConfiguredAtOnceAndOnlyAlertsHaveThem) {
+  auto alert = UIAlertController::alertControllerWithTitle("User Name", "Add your username here.",
+                                                           UIAlertControllerStyleAlert);
+  auto sheet =
+      UIAlertController::alertControllerWithTitle("Parlo", "", UIAlertControllerStyleActionSheet);
+  std::string stored = "unset";
+  alert->addTextFieldWithConfigurationHandler([](const std::shared_ptr<UITextField>& field) {
+    field->setPlaceholder("Your username...");
+    field->setSecureTextEntry(false);
+  });
+  alert->addAction(UIAlertAction::actionWithTitle(
+      "OK", UIAlertActionStyleDefault,
+      [&](const std::shared_ptr<UIAlertAction>&) { stored = alert->textFields()[0]->text(); }));
+  root->presentViewController(alert, false, nullptr);
+  RunLoop::advance(0);
+
+  alert->textFields()[0]->setText("brisvale");
+  tapButton(window, "OK");
+  RunLoop::advance(1);
+
+  ASSERT_EQ(alert->textFields().size(), 1u);
+  EXPECT_EQ(alert->textFields()[0]->placeholder(), "Your username...");
+  EXPECT_EQ(stored, "brisvale");
+  EXPECT_THROW(sheet->addTextFieldWithConfigurationHandler(nullptr), objc::RuntimeError);
 }
 
 }  // namespace
