@@ -64,13 +64,24 @@ namespace {
 
 Expression reduced(const Expression& expression) {
   std::vector<Term> terms;
+  terms.reserve(expression.terms().size());
+  // Layout expressions have a handful of terms: a scan beats hashing them.
+  const bool hashed = expression.terms().size() > 16;
   std::unordered_map<const void*, size_t> positions;
   for (const Term& term : expression.terms()) {
-    auto [at, inserted] = positions.try_emplace(term.variable.identity(), terms.size());
-    if (inserted) {
+    const void* identity = term.variable.identity();
+    size_t at = terms.size();
+    if (hashed) {
+      at = positions.try_emplace(identity, terms.size()).first->second;
+    } else {
+      for (size_t i = 0; i < terms.size(); ++i) {
+        if (terms[i].variable.identity() == identity) at = i;
+      }
+    }
+    if (at == terms.size()) {
       terms.push_back(term);
     } else {
-      terms[at->second].coefficient += term.coefficient;
+      terms[at].coefficient += term.coefficient;
     }
   }
   std::erase_if(terms, [](const Term& term) { return term.coefficient == 0; });
@@ -314,6 +325,12 @@ class SymbolMap {
     return true;
   }
 
+  // Keeps the storage for reuse.
+  void clear() {
+    entries_.clear();
+    index_.reset();
+  }
+
   auto begin() const { return entries_.begin(); }
   auto end() const { return entries_.end(); }
 
@@ -346,6 +363,11 @@ struct Level {
   double coefficientFor(int symbol) {
     const double* coefficient = cells.find(symbol);
     return coefficient ? *coefficient : 0;
+  }
+  void clear() {
+    constant = 0;
+    cells.clear();
+    negatives.clear();
   }
 };
 
@@ -409,7 +431,9 @@ struct Solver::Impl {
   std::vector<int> crowded;  // columns with many stale entries
 
   Objective objective;
-  std::unique_ptr<Objective> artificial;
+  // Phase one's objective while it runs; its storage is kept for the next time.
+  Objective* artificial = nullptr;
+  Objective artificialStorage;
   std::vector<int> infeasible;
 
   // --- symbols ------------------------------------------------------------------------------
@@ -436,7 +460,7 @@ struct Solver::Impl {
       addToCell(row, symbol, -row.coefficientFor(symbol), tracker(basic));
     }
     data(symbol).column = Column{};
-    for (Objective* target : {&objective, artificial.get()}) {
+    for (Objective* target : {&objective, artificial}) {
       if (!target) continue;
       for (auto& [priority, level] : *target) {
         addToLevel(level, symbol, -level.coefficientFor(symbol));
@@ -593,6 +617,7 @@ struct Solver::Impl {
   // or dummy symbols, and its errors entered in the objective.
   Row createRow(const Constraint& constraint, Tag& tag) {
     Row row;
+    row.cells.reserve(constraint.expression().terms().size() + 2);
     row.constant = constraint.expression().constant();
     for (const Term& term : constraint.expression().terms()) {
       int symbol = acquire(term.variable);
@@ -696,12 +721,13 @@ struct Solver::Impl {
   bool addWithArtificialVariable(const Row& row) {
     int art = newSymbol(SymbolType::slack);
     installRow(art, row);
-    artificial = std::make_unique<Objective>();
-    Level& level = (*artificial)[0];
+    Level& level = artificialStorage[0];
+    level.clear();
+    artificial = &artificialStorage;
     addRowToLevel(level, row, 1);
     optimize(*artificial);
     bool success = nearZero(level.constant);
-    artificial.reset();
+    artificial = nullptr;
 
     if (rowOf(art)) {
       Row artRow = takeRow(art);
@@ -815,7 +841,7 @@ struct Solver::Impl {
       }
     }
     data(symbol).column.rows.clear();
-    for (Objective* target : {&objective, artificial.get()}) {
+    for (Objective* target : {&objective, artificial}) {
       if (!target) continue;
       for (auto& [priority, level] : *target) {
         double coefficient = level.coefficientFor(symbol);
