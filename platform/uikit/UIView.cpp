@@ -82,8 +82,11 @@ void UIView::setFrameImp(CGRect frame) {
     // The frame of a transformed view is its bounding box; keep the bounds and move the centre.
     size = bounds.size;
   }
+  recordAnimatableChange("position", layer_->position(),
+                         CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame)));
   layer_->setPosition({CGRectGetMidX(frame), CGRectGetMidY(frame)});
   layer_->setBounds(CGRectMake(bounds.origin.x, bounds.origin.y, size.width, size.height));
+  recordAnimatableChange("bounds", bounds, layer_->bounds());
   if (!(old == this->frame())) frameDidChange();
   if (!(oldSize == size)) {
     // Subviews outside Auto Layout follow their autoresizing masks.
@@ -123,6 +126,7 @@ void UIView::setFrameImp(CGRect frame) {
 void UIView::setBounds(CGRect bounds) {
   CGRect old = layer_->bounds();
   layer_->setBounds(CGRectStandardize(bounds));
+  recordAnimatableChange("bounds", old, layer_->bounds());
   if (!(old.size == layer_->bounds().size)) {
     frameDidChange();
     setNeedsLayout();
@@ -131,11 +135,13 @@ void UIView::setBounds(CGRect bounds) {
 
 void UIView::setCenter(CGPoint center) {
   if (layer_->position() == center) return;
+  recordAnimatableChange("position", layer_->position(), center);
   layer_->setPosition(center);
   frameDidChange();
 }
 
 void UIView::setTransform(CGAffineTransform transform) {
+  recordAnimatableChange("transform", layer_->affineTransform(), transform);
   layer_->setAffineTransform(transform);
   frameDidChange();
 }
@@ -145,6 +151,7 @@ void UIView::frameDidChange() {
 }
 
 void UIView::setAlpha(CGFloat alpha) {
+  recordAnimatableChange("opacity", layer_->opacity(), static_cast<float>(alpha));
   layer_->setOpacity(static_cast<float>(alpha));
 }
 

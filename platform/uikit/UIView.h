@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "quartz/CAAnimation.h"
 #include "quartz/CALayer.h"
 #include "quartz/CGAffineTransform.h"
 #include "quartz/CGGeometry.h"
@@ -52,6 +53,26 @@ enum UILayoutConstraintAxis : long {
 
 inline constexpr CGFloat UIViewNoIntrinsicMetric = -1;
 
+// ---- Animation (UIView+Animation.cpp) ----
+enum UIViewAnimationOptions : unsigned long {
+  UIViewAnimationOptionAllowUserInteraction = 1 << 1,
+  UIViewAnimationOptionBeginFromCurrentState = 1 << 2,
+  UIViewAnimationOptionAllowAnimatedContent = 1 << 7,
+  UIViewAnimationOptionCurveEaseInOut = 0 << 16,
+  UIViewAnimationOptionCurveEaseIn = 1 << 16,
+  UIViewAnimationOptionCurveEaseOut = 2 << 16,
+  UIViewAnimationOptionCurveLinear = 3 << 16,
+  UIViewAnimationOptionTransitionNone = 0 << 20,
+  UIViewAnimationOptionTransitionCrossDissolve = 5 << 20,
+};
+
+inline constexpr UIViewAnimationOptions operator|(UIViewAnimationOptions a,
+                                                  UIViewAnimationOptions b) {
+  return static_cast<UIViewAnimationOptions>(static_cast<unsigned long>(a) |
+                                             static_cast<unsigned long>(b));
+}
+// ---- End of animation ----
+
 // A rectangle on screen and the root of everything drawn. A view owns its subviews and its
 // layer; its superview is weak. Geometry lives in the layer (center = position), as on the
 // platform, and the frame is derived from center, bounds and transform.
@@ -83,6 +104,7 @@ class UIView : public UIResponder {
   void setHidden(bool hidden) { layer_->setHidden(hidden); }
   std::shared_ptr<UIColor> backgroundColor() const { return backgroundColor_; }
   virtual void setBackgroundColor(std::shared_ptr<UIColor> color) {
+    recordAnimatableChange("backgroundColor", backgroundColor_, color);
     backgroundColor_ = std::move(color);
   }
   bool clipsToBounds() const { return layer_->masksToBounds(); }
@@ -192,6 +214,38 @@ class UIView : public UIResponder {
   void propagateTraitChange(UIUserInterfaceStyle previousStyle);
 
   std::string description() const override;
+
+  // ---- Animation (UIView+Animation.cpp) ----
+  // Inside an animation block, changes of frame, bounds, center, transform, alpha and background
+  // colour take effect at once, and the view's layer gets an animation from the value on screen
+  // to the new one (see CAAnimationTimeline). A block's completion runs on the main run loop at
+  // begin + delay + duration, never during the call, and learns whether every animation of the
+  // block ran to its end. An inner block's parameters apply to the changes made inside it.
+  using AnimationBlock = std::function<void()>;
+  using CompletionBlock = std::function<void(bool finished)>;
+  static void animateWithDuration(double duration, const AnimationBlock& animations);
+  static void animateWithDuration(double duration, const AnimationBlock& animations,
+                                  CompletionBlock completion);
+  static void animateWithDuration(double duration, double delay, UIViewAnimationOptions options,
+                                  const AnimationBlock& animations, CompletionBlock completion);
+  // animateWithDuration:delay:usingSpringWithDamping:initialSpringVelocity:options:...
+  static void animateWithDuration(double duration, double delay, double dampingRatio,
+                                  double initialSpringVelocity, UIViewAnimationOptions options,
+                                  const AnimationBlock& animations, CompletionBlock completion);
+  static void transitionWithView(const std::shared_ptr<UIView>& view, double duration,
+                                 UIViewAnimationOptions options, const AnimationBlock& animations,
+                                 CompletionBlock completion);
+  static void performWithoutAnimation(const AnimationBlock& actions);
+  static bool areAnimationsEnabled();
+  static void setAnimationsEnabled(bool enabled);
+
+ private:
+  // The animatable setters report each change of a model value here.
+  void recordAnimatableChange(std::string_view key, const CAAnimationValue& from,
+                              const CAAnimationValue& to);
+  void recordAnimatableChange(std::string_view key, const std::shared_ptr<UIColor>& from,
+                              const std::shared_ptr<UIColor>& to);
+  // ---- End of animation ----
 
  protected:
   // The hookable implementation behind setFrame.
