@@ -6,6 +6,7 @@
 
 #include "foundation/NSLog.h"
 #include "runtime/RuntimeError.h"
+#include "uikit/UIGestureRecognizer.h"
 #include "uikit/UILayoutEngine.h"
 #include "uikit/UIScreen.h"
 
@@ -703,3 +704,42 @@ std::string UIView::description() const {
                 f.size.height);
   return text;
 }
+
+// ---- Touches: hit testing and gesture recognisers ----
+
+std::shared_ptr<UIView> UIView::hitTest(CGPoint point, const std::shared_ptr<UIEvent>& event) {
+  if (!userInteractionEnabled_ || isHidden() || alpha() < 0.01) return nullptr;
+  if (!pointInside(point, event)) return nullptr;
+  auto me = selfAs<UIView>();
+  for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
+    auto subview = *it;
+    if (auto hit = subview->hitTest(subview->convertPointFromView(point, me), event)) return hit;
+  }
+  return me;
+}
+
+bool UIView::pointInside(CGPoint point, const std::shared_ptr<UIEvent>&) {
+  return CGRectContainsPoint(bounds(), point);
+}
+
+void UIView::addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer) {
+  if (!recognizer) return;
+  auto keep = recognizer;
+  if (auto previous = recognizer->view()) {
+    if (previous.get() == this) return;
+    previous->removeGestureRecognizer(recognizer);
+  }
+  gestureRecognizers_.push_back(keep);
+  keep->view_ = selfAs<UIView>();
+}
+
+void UIView::removeGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer) {
+  auto found = std::find(gestureRecognizers_.begin(), gestureRecognizers_.end(), recognizer);
+  if (found == gestureRecognizers_.end()) return;
+  auto keep = recognizer;
+  gestureRecognizers_.erase(found);
+  keep->didDetachFromView();
+  keep->view_.reset();
+}
+
+// ---- End of touches ----

@@ -19,6 +19,7 @@
 class UILayoutEngine;
 class UIWindow;
 class UIViewController;
+class UIGestureRecognizer;
 
 enum UIViewContentMode : long {
   UIViewContentModeScaleToFill = 0,
@@ -212,6 +213,31 @@ class UIView : public UIResponder {
   // Sends traitCollectionDidChange: down the tree from here, each view with the collection it
   // had before.
   void propagateTraitChange(UIUserInterfaceStyle previousStyle);
+
+  // ---- Touches: hit testing and gesture recognisers (UIView.cpp) ----
+  // The deepest visible, interactive view under the point (in this view's coordinates), testing
+  // subviews front to back. A view that is hidden, nearly transparent (alpha below 0.01) or has
+  // user interaction off takes no touch, and neither do its subviews; nor does a subview where it
+  // sticks out of a view, since the point must be inside every ancestor's bounds.
+  virtual std::shared_ptr<UIView> hitTest(CGPoint point, const std::shared_ptr<UIEvent>& event);
+  virtual bool pointInside(CGPoint point, const std::shared_ptr<UIEvent>& event);
+
+  const std::vector<std::shared_ptr<UIGestureRecognizer>>& gestureRecognizers() const {
+    return gestureRecognizers_;
+  }
+  // A recogniser belongs to one view; adding it here takes it from its previous view.
+  void addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
+  void removeGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
+  // Asked before a recogniser of this view (or of a subview) leaves the possible state.
+  virtual bool gestureRecognizerShouldBegin(const std::shared_ptr<UIGestureRecognizer>&) {
+    return true;
+  }
+
+ private:
+  std::vector<std::shared_ptr<UIGestureRecognizer>> gestureRecognizers_;
+
+ public:
+  // ---- End of touches ----
 
   std::string description() const override;
 

@@ -1,0 +1,121 @@
+#include "uikit/UIPanGestureRecognizer.h"
+
+#include <cmath>
+
+#include "uikit/UITouch.h"
+#include "uikit/UIView.h"
+
+OBJC_CLASS_IMPL(UIPanGestureRecognizer) {
+  c.method("translationInView:", &UIPanGestureRecognizer::translationInView)
+      .method("setTranslation:inView:", &UIPanGestureRecognizer::setTranslation)
+      .method("velocityInView:", &UIPanGestureRecognizer::velocityInView);
+}
+
+namespace {
+
+// Velocity is the movement over this much of the most recent time, so a finger that stops
+// before lifting throws nothing.
+constexpr double kVelocityWindow = 0.1;
+
+}  // namespace
+
+std::shared_ptr<UIPanGestureRecognizer> UIPanGestureRecognizer::initWithTarget(const id& target,
+                                                                               SEL action) {
+  UIGestureRecognizer::initWithTarget(target, action);
+  return selfAs<UIPanGestureRecognizer>();
+}
+
+CGPoint UIPanGestureRecognizer::translationInView(const std::shared_ptr<UIView>& view) const {
+  return convertVectorFromWindow(translation_, view);
+}
+
+void UIPanGestureRecognizer::setTranslation(CGPoint translation,
+                                            const std::shared_ptr<UIView>& view) {
+  translation_ = convertVectorToWindow(translation, view);
+  // Velocity continues from the new origin.
+  for (auto& sample : samples_) sample.translation = translation_;
+}
+
+CGPoint UIPanGestureRecognizer::velocityInView(const std::shared_ptr<UIView>& view) const {
+  if (samples_.size() < 2) return CGPointZero;
+  const Sample& newest = samples_.back();
+  size_t oldest = 0;
+  while (oldest + 1 < samples_.size() && samples_[oldest].time < newest.time - kVelocityWindow) {
+    ++oldest;
+  }
+  if (samples_[oldest].time == newest.time && oldest > 0) --oldest;
+  double dt = newest.time - samples_[oldest].time;
+  if (dt <= 0) return CGPointZero;
+  CGPoint velocity{(newest.translation.x - samples_[oldest].translation.x) / dt,
+                   (newest.translation.y - samples_[oldest].translation.y) / dt};
+  return convertVectorFromWindow(velocity, view);
+}
+
+void UIPanGestureRecognizer::touchesBegan(const UITouchSet& touches,
+                                          const std::shared_ptr<UIEvent>& event) {
+  if (numberOfTouches() > maximumNumberOfTouches_) {
+    if (state() == UIGestureRecognizerStatePossible) {
+      setState(UIGestureRecognizerStateFailed);
+    } else {
+      for (auto& touch : touches) ignoreTouch(touch, event);
+    }
+    return;
+  }
+  if (samples_.empty()) addSample(touches.front()->timestamp());
+}
+
+void UIPanGestureRecognizer::touchesMoved(const UITouchSet& touches,
+                                          const std::shared_ptr<UIEvent>&) {
+  accumulate(touches);
+  addSample(touches.front()->timestamp());
+  if (state() != UIGestureRecognizerStatePossible) {
+    setState(UIGestureRecognizerStateChanged);
+    return;
+  }
+  unsigned long count = numberOfTouches();
+  if (count >= minimumNumberOfTouches_ && count <= maximumNumberOfTouches_ &&
+      std::hypot(translation_.x, translation_.y) > kHysteresis) {
+    setState(UIGestureRecognizerStateBegan);
+  }
+}
+
+void UIPanGestureRecognizer::touchesEnded(const UITouchSet& touches,
+                                          const std::shared_ptr<UIEvent>&) {
+  accumulate(touches);
+  addSample(touches.front()->timestamp());
+  unsigned long remaining = numberOfTouches() - touches.size();
+  if (state() == UIGestureRecognizerStatePossible) {
+    if (remaining == 0) setState(UIGestureRecognizerStateFailed);
+  } else if (remaining < minimumNumberOfTouches_) {
+    setState(UIGestureRecognizerStateEnded);
+  }
+}
+
+void UIPanGestureRecognizer::touchesCancelled(const UITouchSet&, const std::shared_ptr<UIEvent>&) {
+  setState(state() == UIGestureRecognizerStatePossible ? UIGestureRecognizerStateFailed
+                                                       : UIGestureRecognizerStateCancelled);
+}
+
+void UIPanGestureRecognizer::reset() {
+  translation_ = CGPointZero;
+  samples_.clear();
+}
+
+void UIPanGestureRecognizer::accumulate(const UITouchSet& moved) {
+  if (numberOfTouches() == 0) return;
+  CGPoint sum;
+  for (auto& touch : moved) {
+    CGPoint now = touch->locationInView(nullptr);
+    CGPoint before = touch->previousLocationInView(nullptr);
+    sum.x += now.x - before.x;
+    sum.y += now.y - before.y;
+  }
+  auto count = static_cast<CGFloat>(numberOfTouches());
+  translation_.x += sum.x / count;
+  translation_.y += sum.y / count;
+}
+
+void UIPanGestureRecognizer::addSample(double time) {
+  samples_.push_back({time, translation_});
+  while (samples_.size() > 2 && samples_[1].time < time - kVelocityWindow) samples_.pop_front();
+}
