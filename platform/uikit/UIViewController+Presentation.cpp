@@ -1,13 +1,21 @@
 // Modal presentation: a controller shown over another one's window, full screen, as a sheet, or
 // over the current content (alerts).
 
+#include <algorithm>
+#include <cmath>
 #include "foundation/NSLog.h"
 #include "foundation/RunLoop.h"
+
 #include "runtime/RuntimeError.h"
+#include "uikit/UIPanGestureRecognizer.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
 
 namespace {
+
+constexpr double kTransitionDuration = 0.4;
+constexpr double kFadeDuration = 0.25;
+constexpr CGFloat kSheetDimming = 0.4;
 
 // The full-window view that holds one presentation's views.
 class UITransitionView : public UIView {
@@ -19,14 +27,71 @@ class UIDimmingView : public UIView {
   OBJC_CLASS(UIDimmingView, UIView);
 };
 
-// The sheet's card, which holds the presented view.
+// The sheet's card, which holds the presented view. The user drags it down to dismiss: further
+// than a third of its height, or with a downward flick.
 class UIDropShadowView : public UIView {
   OBJC_CLASS(UIDropShadowView, UIView);
-};
 
-constexpr double kTransitionDuration = 0.4;
-constexpr double kFadeDuration = 0.25;
-constexpr CGFloat kSheetDimming = 0.4;
+ public:
+  static constexpr double kFlickVelocity = 1000;  // points per second
+
+  void attach(const std::shared_ptr<UIViewController>& presented,
+              const std::shared_ptr<UIView>& dimming, CGRect shownFrame) {
+    presented_ = presented;
+    dimming_ = dimming;
+    shownFrame_ = shownFrame;
+    auto pan = UIPanGestureRecognizer::alloc()->initWithTarget(self(), "handlePan:");
+    pan->setDelegate(self());
+    addGestureRecognizer(pan);
+  }
+
+ private:
+  // Only a mostly vertical drag moves the sheet; others stay with the content.
+  bool gestureRecognizerShouldBegin(std::shared_ptr<UIGestureRecognizer> recognizer) {
+    auto pan = std::dynamic_pointer_cast<UIPanGestureRecognizer>(recognizer);
+    auto presented = presented_.lock();
+    if (!pan || !presented || presented->isModalInPresentation()) return false;
+    CGPoint moved = pan->translationInView(nullptr);
+    return moved.y > 0 && moved.y >= std::abs(moved.x);
+  }
+
+  void handlePan(std::shared_ptr<UIPanGestureRecognizer> pan) {
+    auto presented = presented_.lock();
+    if (!presented || presented->isBeingDismissed()) return;
+    CGFloat dragged = std::max<CGFloat>(0, pan->translationInView(nullptr).y);
+    CGFloat height = shownFrame_.size.height;
+    auto dimming = dimming_.lock();
+    switch (pan->state()) {
+      case UIGestureRecognizerStateBegan:
+      case UIGestureRecognizerStateChanged:
+        setFrame(CGRectOffset(shownFrame_, 0, dragged));
+        if (dimming)
+          dimming->setAlpha(kSheetDimming * (1 - dragged / std::max<CGFloat>(1, height)));
+        break;
+      case UIGestureRecognizerStateEnded:
+        if (dragged > height / 3 || pan->velocityInView(nullptr).y > kFlickVelocity) {
+          presented->dismissViewControllerAnimated(true, nullptr);
+          break;
+        }
+        [[fallthrough]];
+      default: {
+        auto keep = selfAs<UIDropShadowView>();
+        CGRect shown = shownFrame_;
+        UIView::animateWithDuration(kSettleDuration, [keep, dimming, shown] {
+          keep->setFrame(shown);
+          if (dimming) dimming->setAlpha(kSheetDimming);
+        });
+        break;
+      }
+    }
+  }
+
+  static constexpr double kSettleDuration = 0.3;
+
+  std::weak_ptr<UIViewController> presented_;
+  std::weak_ptr<UIView> dimming_;
+  CGRect shownFrame_;
+};
 
 enum class Kind { FullScreen, Sheet, OverContext };
 
@@ -67,7 +132,10 @@ void transition(bool animated, double duration, const std::function<void()>& cha
 
 OBJC_CLASS_IMPL(UITransitionView) {}
 OBJC_CLASS_IMPL(UIDimmingView) {}
-OBJC_CLASS_IMPL(UIDropShadowView) {}
+OBJC_CLASS_IMPL(UIDropShadowView) {
+  c.method("handlePan:", &UIDropShadowView::handlePan)
+      .method("gestureRecognizerShouldBegin:", &UIDropShadowView::gestureRecognizerShouldBegin);
+}
 
 // What one presentation added to the window.
 class UIPresentation {
@@ -158,7 +226,10 @@ void UIViewController::presentViewController(const std::shared_ptr<UIViewControl
     CGFloat top = window->safeAreaInsets().top + 10;
     presentation->shownFrame =
         CGRectMake(0, top, bounds.size.width, std::max<CGFloat>(0, bounds.size.height - top));
-    presentation->card = UIDropShadowView::alloc()->initWithFrame(presentation->shownFrame);
+    auto card = UIDropShadowView::alloc();
+    card->initWithFrame(presentation->shownFrame);
+    card->attach(controller, presentation->dimming, presentation->shownFrame);
+    presentation->card = card;
     presentation->card->layer()->setCornerRadius(10);
     presentation->card->layer()->setCornerCurve(kCACornerCurveContinuous);
     presentation->card->setClipsToBounds(true);

@@ -79,6 +79,9 @@ class UIViewController : public UIResponder {
   virtual void dismissViewControllerAnimated(bool animated, Completion completion);
   std::shared_ptr<UIViewController> presentedViewController() const;
   std::shared_ptr<UIViewController> presentingViewController() const;
+  // A controller that is modal in its presentation cannot be swiped away as a sheet.
+  bool isModalInPresentation() const { return modalInPresentation_; }
+  void setModalInPresentation(bool modal) { modalInPresentation_ = modal; }
   bool isBeingPresented() const { return beingPresented_; }
   bool isBeingDismissed() const { return beingDismissed_; }
 
@@ -116,6 +119,7 @@ class UIViewController : public UIResponder {
   std::shared_ptr<UIView> view_;
   std::string title_;
   UIModalPresentationStyle modalPresentationStyle_ = UIModalPresentationAutomatic;
+  bool modalInPresentation_ = false;
 
   std::shared_ptr<UIViewController> presented_;
   std::weak_ptr<UIViewController> presenting_;

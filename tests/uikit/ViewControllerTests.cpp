@@ -70,6 +70,10 @@ class ViewControllerTest : public testing::Test {
   std::shared_ptr<JournalingController> root;
 };
 
+CGRect screenFrame(const std::shared_ptr<UIView>& view) {
+  return view->convertRectToView(view->bounds(), nullptr);
+}
+
 TEST(ViewControllerView, LoadsOnceOnFirstUseAsAPlainViewTheSizeOfTheScreen) {
   std::vector<std::string> journal;
   auto controller = JournalingController::make("screen", &journal);
@@ -211,6 +215,48 @@ TEST_F(ViewControllerTest, TheDefaultStyleShowsACardBelowTheSafeAreaOverTheDimme
                                                "sheet viewDidAppear"}));
 }
 
+TEST_F(ViewControllerTest, ASheetDraggedDownFarEnoughOrFlickedIsDismissed) {
+  struct Case {
+    const char* name;
+    CGFloat distance;  // downward, in points
+    double duration;   // of the drag, in seconds
+    bool modal;
+    bool dismissed;
+  };
+  // The card is 844 - 57 = 787 points tall: a third is about 262.
+  const std::vector<Case> cases = {
+      {"slow drag past a third", 300, 1.0, false, true},
+      {"slow short drag", 100, 1.0, false, false},
+      {"fast flick", 60, 0.03, false, true},
+      {"upward drag", -100, 1.0, false, false},
+      {"modal sheet", 400, 1.0, true, false},
+  };
+  auto app = UIApplication::sharedApplication();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto sheet = controller("sheet");
+    sheet->setModalInPresentation(c.modal);
+    root->presentViewController(sheet, true, nullptr);
+    RunLoop::advance(1);
+
+    const int steps = 10;
+    app->touchDown(CGPointMake(195, 400));
+    for (int i = 1; i <= steps; ++i) {
+      RunLoop::advance(c.duration / steps);
+      app->touchMove(CGPointMake(195, 400 + c.distance * i / steps));
+    }
+    app->touchUp(CGPointMake(195, 400 + c.distance));
+    RunLoop::advance(1);
+
+    EXPECT_EQ(root->presentedViewController() == nullptr, c.dismissed);
+    if (!c.dismissed) {
+      EXPECT_EQ(screenFrame(sheet->view()).origin.y, 57);
+      root->dismissViewControllerAnimated(false, nullptr);
+      RunLoop::advance(0);
+    }
+  }
+}
+
 TEST_F(ViewControllerTest, AnAnimatedPresentationSlidesUpFromBelowTheScreen) {
   auto cover = controller("cover");
   cover->setModalPresentationStyle(UIModalPresentationFullScreen);
@@ -350,10 +396,6 @@ std::shared_ptr<UIButton> buttonTitled(const std::shared_ptr<UIView>& root,
     if (auto found = buttonTitled(subview, title)) return found;
   }
   return nullptr;
-}
-
-CGRect screenFrame(const std::shared_ptr<UIView>& view) {
-  return view->convertRectToView(view->bounds(), nullptr);
 }
 
 void tapAt(CGPoint point) {
