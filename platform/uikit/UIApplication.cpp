@@ -42,6 +42,9 @@ std::shared_ptr<UIWindow> UIApplication::keyWindow() const {
 }
 
 void UIApplication::windowDidInit(const std::shared_ptr<UIWindow>& window) {
+  for (auto& entry : windows_) {
+    if (entry.address == window.get()) return;
+  }
   windows_.push_back({window, window.get(), nextShownOrder_++});
 }
 

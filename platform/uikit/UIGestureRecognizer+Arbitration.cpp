@@ -397,12 +397,18 @@ bool UIGestureRecognizer::sharesTouchesWith(const UIGestureRecognizer& other) co
 
 bool UIGestureRecognizer::askDelegateShouldBegin() {
   auto me = selfAs<UIGestureRecognizer>();
+  // The views under the touches, up to the recogniser's own, may refuse (a control refusing a
+  // tap meant for its container).
+  auto own = view();
   std::vector<std::shared_ptr<UIView>> asked;
   for (auto& touch : touchesSinceReset_) {
-    auto view = touch->view();
-    if (!view || std::find(asked.begin(), asked.end(), view) != asked.end()) continue;
-    asked.push_back(view);
-    if (!view->gestureRecognizerShouldBegin(me)) return false;
+    for (auto view = touch->view(); view; view = view->superview()) {
+      if (std::find(asked.begin(), asked.end(), view) == asked.end()) {
+        asked.push_back(view);
+        if (!view->gestureRecognizerShouldBegin(me)) return false;
+      }
+      if (view == own) break;
+    }
   }
   auto delegate = this->delegate();
   if (delegate && delegate->respondsToSelector("gestureRecognizerShouldBegin:")) {

@@ -228,7 +228,8 @@ class UIView : public UIResponder {
   // A recogniser belongs to one view; adding it here takes it from its previous view.
   void addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
   void removeGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
-  // Asked before a recogniser of this view (or of a subview) leaves the possible state.
+  // Asked before a recogniser on this view or an ancestor recognises touches on this view (or a
+  // subview); answering NO makes it fail.
   virtual bool gestureRecognizerShouldBegin(const std::shared_ptr<UIGestureRecognizer>&) {
     return true;
   }

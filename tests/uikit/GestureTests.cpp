@@ -79,6 +79,9 @@ class GestureTestView : public UIView {
   OBJC_CLASS(GestureTestView, UIView);
 
  public:
+  bool gestureRecognizerShouldBegin(const std::shared_ptr<UIGestureRecognizer>&) override {
+    return !refusesRecognizers;
+  }
   void touchesBegan(const UITouchSet&, const std::shared_ptr<UIEvent>&) override {
     deliveries.push_back("view began");
   }
@@ -91,6 +94,8 @@ class GestureTestView : public UIView {
   void touchesCancelled(const UITouchSet&, const std::shared_ptr<UIEvent>&) override {
     deliveries.push_back("view cancelled");
   }
+
+  bool refusesRecognizers = false;
 };
 
 class ObservingRecognizer : public UIGestureRecognizer {
@@ -393,6 +398,19 @@ TEST_F(Gestures, TheDelegateCanKeepTouchesFromARecogniserOrStopItFromBeginning) 
     EXPECT_TRUE(log->entries.empty()) << receive;
     inner->removeGestureRecognizer(inner->gestureRecognizers().front());
   }
+}
+
+TEST_F(Gestures, AViewUnderTheTouchCanRefuseTheRecognisersOfItsAncestors) {
+  auto control = GestureTestView::alloc()->initWithFrame(CGRectMake(0, 0, 100, 100));
+  inner->addSubview(control);
+  std::static_pointer_cast<GestureTestView>(control)->refusesRecognizers = true;
+  add<UITapGestureRecognizer>(outer, "single:");
+
+  tap({100, 150});
+  tap({300, 500});
+
+  ASSERT_EQ(log->entries.size(), 1u);
+  EXPECT_DOUBLE_EQ(log->entries[0].time, 0.1);
 }
 
 TEST_F(Gestures, RecognisersSeeTouchesBeforeTheViewWhichLosesThemWhenOneRecognises) {
