@@ -19,7 +19,6 @@ std::shared_ptr<UIAlertAction> UIAlertAction::actionWithTitle(const std::string&
 
 std::string UIAlertAction::description() const {
   char text[64];
-  std::snprintf(text, sizeof text, "<UIAlertAction: %p; style = %ld> ",
-                static_cast<const void*>(this), static_cast<long>(style_));
-  return text + title_;
+  std::snprintf(text, sizeof text, "<UIAlertAction: %p Title = \"", static_cast<const void*>(this));
+  return text + title_ + "\">";
 }

@@ -138,8 +138,13 @@ bool UIControl::isPointInsideTrackingArea(CGPoint point) const {
 
 // Touch tracking.
 
+// A disabled control lets its touches go on to the next responder, so that a disabled button in
+// a cell still lets the cell be tapped.
 void UIControl::touchesBegan(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) {
-  if (!enabled_ || touches.empty()) return;
+  if (!enabled_ || touches.empty()) {
+    UIView::touchesBegan(touches, event);
+    return;
+  }
   auto keep = selfAs<UIControl>();
   const auto& touch = touches.front();
   tracking_ = true;
@@ -151,7 +156,10 @@ void UIControl::touchesBegan(const UITouchSet& touches, const std::shared_ptr<UI
 }
 
 void UIControl::touchesMoved(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) {
-  if (!tracking_ || touches.empty()) return;
+  if (!tracking_ || touches.empty()) {
+    UIView::touchesMoved(touches, event);
+    return;
+  }
   auto keep = selfAs<UIControl>();
   bool inside = isPointInsideTrackingArea(touches.front()->locationInView(keep));
   bool wasInside = touchInside_;
@@ -165,7 +173,10 @@ void UIControl::touchesMoved(const UITouchSet& touches, const std::shared_ptr<UI
 }
 
 void UIControl::touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) {
-  if (!tracking_ || touches.empty()) return;
+  if (!tracking_ || touches.empty()) {
+    UIView::touchesEnded(touches, event);
+    return;
+  }
   auto keep = selfAs<UIControl>();
   bool inside = isPointInsideTrackingArea(touches.front()->locationInView(keep));
   tracking_ = false;
@@ -179,8 +190,11 @@ void UIControl::touchesEnded(const UITouchSet& touches, const std::shared_ptr<UI
   touchInside_ = false;
 }
 
-void UIControl::touchesCancelled(const UITouchSet&, const std::shared_ptr<UIEvent>& event) {
-  if (!tracking_) return;
+void UIControl::touchesCancelled(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) {
+  if (!tracking_) {
+    UIView::touchesCancelled(touches, event);
+    return;
+  }
   auto keep = selfAs<UIControl>();
   tracking_ = false;
   touchInside_ = false;

@@ -41,13 +41,13 @@ class UIDropShadowView : public UIView {
     dimming_ = dimming;
     shownFrame_ = shownFrame;
     auto pan = UIPanGestureRecognizer::alloc()->initWithTarget(self(), "handlePan:");
-    pan->setDelegate(self());
     addGestureRecognizer(pan);
   }
 
- private:
-  // Only a mostly vertical drag moves the sheet; others stay with the content.
-  bool gestureRecognizerShouldBegin(std::shared_ptr<UIGestureRecognizer> recognizer) {
+  // Only a downward, mostly vertical drag moves the sheet; others stay with the content.
+  bool gestureRecognizerShouldBegin(
+      const std::shared_ptr<UIGestureRecognizer>& recognizer) override {
+    if (recognizer->view().get() != this) return UIView::gestureRecognizerShouldBegin(recognizer);
     auto pan = std::dynamic_pointer_cast<UIPanGestureRecognizer>(recognizer);
     auto presented = presented_.lock();
     if (!pan || !presented || presented->isModalInPresentation()) return false;
@@ -55,6 +55,7 @@ class UIDropShadowView : public UIView {
     return moved.y > 0 && moved.y >= std::abs(moved.x);
   }
 
+ private:
   void handlePan(std::shared_ptr<UIPanGestureRecognizer> pan) {
     auto presented = presented_.lock();
     if (!presented || presented->isBeingDismissed()) return;
@@ -133,8 +134,7 @@ void transition(bool animated, double duration, const std::function<void()>& cha
 OBJC_CLASS_IMPL(UITransitionView) {}
 OBJC_CLASS_IMPL(UIDimmingView) {}
 OBJC_CLASS_IMPL(UIDropShadowView) {
-  c.method("handlePan:", &UIDropShadowView::handlePan)
-      .method("gestureRecognizerShouldBegin:", &UIDropShadowView::gestureRecognizerShouldBegin);
+  c.method("handlePan:", &UIDropShadowView::handlePan);
 }
 
 // What one presentation added to the window.

@@ -51,7 +51,11 @@ class ChainEndController : public UIViewController {
 
  public:
   void closePressed() { ++closes; }
+  void touchesBegan(const UITouchSet&, const std::shared_ptr<UIEvent>&) override {
+    ++touchesReached;
+  }
   int closes = 0;
+  int touchesReached = 0;
 };
 
 }  // namespace
@@ -185,13 +189,17 @@ TEST_F(ControlTest, TouchTrackingSendsEventsByWhereTheTouchLifts) {
   }
 }
 
-TEST_F(ControlTest, ADisabledControlIgnoresTouches) {
+TEST_F(ControlTest, ADisabledControlSendsNothingAndPassesItsTouchesOnUpTheChain) {
   control->addTarget(recorder, "tapped", UIControlEventAllEvents);
+  tap(CGPointMake(130, 220));
+  int reachedWhileEnabled = controller->touchesReached;
   control->setEnabled(false);
 
   tap(CGPointMake(130, 220));
 
-  EXPECT_TRUE(recorder->calls.empty());
+  EXPECT_EQ(recorder->calls, (std::vector<std::string>{"tapped", "tapped"}));
+  EXPECT_EQ(reachedWhileEnabled, 0);
+  EXPECT_EQ(controller->touchesReached, 1);
   EXPECT_EQ(control->state(), UIControlStateDisabled);
 }
 
