@@ -184,6 +184,11 @@ void UIButton::tintColorDidChange() {
   updateContent();
 }
 
+void UIButton::didMoveToSuperview() {
+  UIControl::didMoveToSuperview();
+  if (buttonType_ != UIButtonTypeCustom) updateContent();
+}
+
 void UIButton::touchUpInside(const std::shared_ptr<UIEvent>& event) {
   UIControl::touchUpInside(event);
   sendActionsForControlEvents(UIControlEventPrimaryActionTriggered, event);

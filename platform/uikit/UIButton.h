@@ -81,6 +81,8 @@ class UIButton : public UIControl {
   void setSelected(bool selected) override;
   void setHighlighted(bool highlighted) override;
   void tintColorDidChange() override;
+  // A system button's tint may come from its new superview.
+  void didMoveToSuperview() override;
 
  protected:
   // Also sends PrimaryActionTriggered, as a button's primary action is its tap.

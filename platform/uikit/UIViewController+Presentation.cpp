@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+
 #include "foundation/NSLog.h"
 #include "foundation/RunLoop.h"
-
 #include "runtime/RuntimeError.h"
 #include "uikit/UIPanGestureRecognizer.h"
 #include "uikit/UIViewController.h"

@@ -351,10 +351,12 @@ TEST(Button, ImageAndTitleSitSideBySideWithinTheInsets) {
   EXPECT_DOUBLE_EQ(CGRectGetMidY(button->titleLabel()->frame()), 30);
 }
 
-TEST(Button, ASystemButtonDimsItsTitleWhileTouchedAndTakesTheTintColour) {
+TEST(Button, ASystemButtonDimsItsTitleWhileTouchedAndTakesItsSuperviewsTint) {
   auto button = UIButton::buttonWithType(UIButtonTypeSystem);
   button->setTitle("Edit", UIControlStateNormal);
-  button->setTintColor(UIColor::systemPinkColor());
+  auto tinted = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 100, 100));
+  tinted->setTintColor(UIColor::systemPinkColor());
+  tinted->addSubview(button);
 
   button->setHighlighted(true);
   CGFloat dimmed = button->titleLabel()->alpha();
