@@ -9,6 +9,7 @@
 #include "uikit/UIGestureRecognizer.h"
 #include "uikit/UILayoutEngine.h"
 #include "uikit/UIScreen.h"
+#include "uikit/UIViewController.h"
 
 OBJC_CLASS_IMPL(UIView) {
   c.method("setFrame:", &UIView::setFrameImp)
@@ -687,7 +688,12 @@ void UIView::traitCollectionDidChange(const std::shared_ptr<UITraitCollection>&)
 
 void UIView::propagateTraitChange(UIUserInterfaceStyle previousStyle) {
   auto keep = selfAs<UIView>();
-  traitCollectionDidChange(UITraitCollection::traitCollectionWithUserInterfaceStyle(previousStyle));
+  auto previous = UITraitCollection::traitCollectionWithUserInterfaceStyle(previousStyle);
+  traitCollectionDidChange(previous);
+  // The controller whose root view this is hears of it too, as on the platform.
+  if (auto controller = std::dynamic_pointer_cast<UIViewController>(viewDelegate())) {
+    controller->traitCollectionDidChange(previous);
+  }
   for (auto& subview : std::vector(subviews_)) {
     // A subview with its own override did not change.
     if (subview->overrideStyle_ == UIUserInterfaceStyleUnspecified) {

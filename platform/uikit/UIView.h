@@ -102,7 +102,7 @@ class UIView : public UIResponder {
   CGFloat alpha() const { return layer_->opacity(); }
   void setAlpha(CGFloat alpha);
   bool isHidden() const { return layer_->isHidden(); }
-  void setHidden(bool hidden) { layer_->setHidden(hidden); }
+  virtual void setHidden(bool hidden) { layer_->setHidden(hidden); }
   std::shared_ptr<UIColor> backgroundColor() const { return backgroundColor_; }
   virtual void setBackgroundColor(std::shared_ptr<UIColor> color) {
     recordAnimatableChange("backgroundColor", backgroundColor_, color);

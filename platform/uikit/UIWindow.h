@@ -39,7 +39,7 @@ class UIWindow : public UIView {
 
   // Showing a window puts it in front of the others of its level; hiding the key window passes
   // key status on. The root view controller appears and disappears with the window.
-  void setHidden(bool hidden);
+  void setHidden(bool hidden) override;
 
   // The controller's view fills the window and follows its size.
   std::shared_ptr<UIViewController> rootViewController() const { return rootViewController_; }
