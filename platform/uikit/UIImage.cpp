@@ -75,20 +75,42 @@ bool isPNG(Bytes bytes) {
   return bytes.size() >= 8 && std::memcmp(bytes.data(), kPNGSignature, 8) == 0;
 }
 
+// The chunks that make the pixels (header, palette, transparency, data, end), when every chunk
+// is whole and the file ends. The decoder trusts a chunk's stated length and allocates it
+// before reading, and inflates compressed text without a limit: a few bytes claiming a huge
+// chunk, or a small text that inflates to gigabytes, would exhaust memory. Dropping what the
+// pixels do not need and refusing anything cut short keeps every allocation in proportion to
+// the file.
+std::optional<std::vector<uint8_t>> pixelChunks(Bytes png) {
+  std::vector<uint8_t> kept(png.begin(), png.begin() + 8);
+  size_t at = 8;
+  while (png.size() - at >= 12) {
+    size_t length = bigEndian32(&png[at]);
+    if (length > png.size() - at - 12) return std::nullopt;
+    std::string_view type(reinterpret_cast<const char*>(&png[at + 4]), 4);
+    if (at == 8 && type != "IHDR") return std::nullopt;
+    if (type == "IHDR" || type == "PLTE" || type == "tRNS" || type == "IDAT" || type == "IEND") {
+      kept.insert(kept.end(), png.begin() + at, png.begin() + at + 12 + length);
+    }
+    if (type == "IEND") return kept;
+    at += 12 + length;
+  }
+  return std::nullopt;
+}
+
 Pixels decodePNG(Bytes bytes) {
-  // The signature, then IHDR: length, type, width, height. Its size is checked before the
-  // decoder allocates anything.
-  if (bytes.size() < 33 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) return nullptr;
-  if (!isSensibleSize(bigEndian32(bytes.data() + 16), bigEndian32(bytes.data() + 20))) {
+  std::optional<std::vector<uint8_t>> chunks = pixelChunks(bytes);
+  // IHDR comes first: its width and height are checked before the decoder allocates anything.
+  if (!chunks || bytes.size() < 33 || bigEndian32(bytes.data() + 8) != 13 ||
+      !isSensibleSize(bigEndian32(bytes.data() + 16), bigEndian32(bytes.data() + 20))) {
     return nullptr;
   }
   struct Reader {
     Bytes bytes;
     size_t offset = 0;
-  } reader{bytes};
+  } reader{*chunks};
   auto read = [](void* closure, unsigned char* data, unsigned int length) {
     auto* r = static_cast<Reader*>(closure);
-    // A short read is a truncated file: the decoder gives up instead of inventing pixels.
     if (r->bytes.size() - r->offset < length) return CAIRO_STATUS_READ_ERROR;
     std::memcpy(data, r->bytes.data() + r->offset, length);
     r->offset += length;

@@ -93,6 +93,25 @@ Bytes jpeg(int width, int height, RGBA topLeft = kRed, RGBA topRight = kRed, RGB
   return bytes;
 }
 
+// The PNG with a chunk of the given type and data inserted right after its header chunk.
+Bytes withChunk(const Bytes& pngBytes, const char* type, const std::string& data) {
+  Bytes chunk = {0, 0, 0, 0};
+  for (uint32_t n = data.size(), i = 0; i < 4; ++i) chunk[i] = uint8_t(n >> (24 - 8 * i));
+  chunk.insert(chunk.end(), type, type + 4);
+  chunk.insert(chunk.end(), data.begin(), data.end());
+  uint32_t crc = 0xFFFFFFFF;
+  for (size_t i = 4; i < chunk.size(); ++i) {
+    crc ^= chunk[i];
+    for (int k = 0; k < 8; ++k) crc = crc & 1 ? 0xEDB88320 ^ (crc >> 1) : crc >> 1;
+  }
+  crc ^= 0xFFFFFFFF;
+  for (int i = 0; i < 4; ++i) chunk.push_back(uint8_t(crc >> (24 - 8 * i)));
+  Bytes out(pngBytes.begin(), pngBytes.begin() + 33);
+  out.insert(out.end(), chunk.begin(), chunk.end());
+  out.insert(out.end(), pngBytes.begin() + 33, pngBytes.end());
+  return out;
+}
+
 // The JPEG with an EXIF segment holding the given TIFF block, right after its start marker.
 Bytes withExif(const Bytes& jpegBytes, const Bytes& tiff) {
   Bytes segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
@@ -236,6 +255,12 @@ TEST(ImageData, BytesThatAreNotAWholeImageGiveNil) {
       {"PNG header only", Bytes(goodPNG.begin(), goodPNG.begin() + 33)},
       {"PNG cut in half", Bytes(goodPNG.begin(), goodPNG.begin() + goodPNG.size() / 2)},
       {"PNG with damaged pixel data", damagedPNG},
+      {"PNG with a chunk longer than the file",
+       [&] {
+         Bytes b = withChunk(goodPNG, "zTXt", "");
+         b[33] = 0x54;  // claims about 1.4 GB
+         return b;
+       }()},
       {"JPEG start marker only", {0xFF, 0xD8, 0xFF}},
       {"JPEG cut in its pixel data", Bytes(goodJPEG.begin(), goodJPEG.begin() + scanMiddle)},
       {"JPEG header and noise",
@@ -252,6 +277,18 @@ TEST(ImageData, BytesThatAreNotAWholeImageGiveNil) {
     EXPECT_EQ(image, nullptr) << c.what;
   }
   EXPECT_EQ(UIImage::imageWithData(nullptr), nullptr);
+}
+
+TEST(ImageData, ChunksBesideThePixelsDoNotStopAPNGFromLoading) {
+  Bytes plain = png(6, 4, kBlue);
+  Bytes annotated = withChunk(withChunk(plain, "tEXt", std::string("Comment\0hello", 13)), "zTXt",
+                              std::string("Title\0\0not really deflated", 27));
+
+  auto image = UIImage::imageWithData(dataOf(annotated));
+
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->size(), CGSizeMake(6, 4));
+  expectNear(pixelAt(image, 2, 2), kBlue, 0, "blue");
 }
 
 TEST(ImageData, ImagesBeyondTheSizeLimitAreRefused) {
