@@ -1,0 +1,221 @@
+#include "uikit/UILabel.h"
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "uikit/NSStringDrawing.h"
+
+OBJC_CLASS_IMPL(UILabel) {
+  c.method("text", &UILabel::text)
+      .method("setText:",
+              static_cast<void (UILabel::*)(const std::shared_ptr<NSString>&)>(&UILabel::setText))
+      .method("attributedText", &UILabel::attributedText)
+      .method("setAttributedText:", &UILabel::setAttributedText)
+      .method("font", &UILabel::font)
+      .method("setFont:", &UILabel::setFont)
+      .method("textColor", &UILabel::textColor)
+      .method("setTextColor:", &UILabel::setTextColor)
+      .method("textAlignment", &UILabel::textAlignment)
+      .method("setTextAlignment:", &UILabel::setTextAlignment)
+      .method("numberOfLines", &UILabel::numberOfLines)
+      .method("setNumberOfLines:", &UILabel::setNumberOfLines)
+      .method("lineBreakMode", &UILabel::lineBreakMode)
+      .method("setLineBreakMode:", &UILabel::setLineBreakMode);
+}
+
+namespace {
+
+CGSize ceiled(CGSize size) {
+  return {std::ceil(size.width), std::ceil(size.height)};
+}
+
+}  // namespace
+
+UILabel::UILabel()
+    : font_(UIFont::systemFontOfSize(UIFont::labelFontSize())), textColor_(UIColor::labelColor()) {
+  setUserInteractionEnabled(false);
+  setContentMode(UIViewContentModeRedraw);
+}
+
+std::shared_ptr<UILabel> UILabel::initWithFrame(CGRect frame) {
+  UIView::initWithFrame(frame);
+  return selfAs<UILabel>();
+}
+
+// ---- Content ----
+
+void UILabel::setText(const std::shared_ptr<NSString>& text) {
+  text_ = text ? text->copy() : nullptr;
+  attributedText_ = nullptr;
+  contentChanged(true);
+}
+
+void UILabel::setText(std::string_view utf8) {
+  setText(NSString::string(utf8));
+}
+
+std::shared_ptr<NSAttributedString> UILabel::attributedText() const {
+  if (attributedText_) return attributedText_;
+  if (!text_) return nullptr;
+  return effectiveText();
+}
+
+void UILabel::setAttributedText(const std::shared_ptr<NSAttributedString>& text) {
+  attributedText_ = text ? text->copy() : nullptr;
+  text_ = text ? text->string() : nullptr;
+  contentChanged(true);
+}
+
+void UILabel::changeAttributedText(const std::function<void(NSMutableAttributedString&)>& change) {
+  if (!attributedText_ || attributedText_->length() == 0) return;
+  auto changed = attributedText_->mutableCopy();
+  change(*changed);
+  attributedText_ = changed->copy();
+}
+
+void UILabel::setFont(const std::shared_ptr<UIFont>& font) {
+  font_ = font ? font : UIFont::systemFontOfSize(UIFont::labelFontSize());
+  changeAttributedText([&](NSMutableAttributedString& text) {
+    text.addAttribute(NSFontAttributeName, font_, NSMakeRange(0, text.length()));
+  });
+  contentChanged(true);
+}
+
+void UILabel::setTextColor(const std::shared_ptr<UIColor>& color) {
+  textColor_ = color ? color : UIColor::labelColor();
+  changeAttributedText([&](NSMutableAttributedString& text) {
+    text.addAttribute(NSForegroundColorAttributeName, textColor_, NSMakeRange(0, text.length()));
+  });
+  contentChanged(false);
+}
+
+void UILabel::setTextAlignment(NSTextAlignment alignment) {
+  textAlignment_ = alignment;
+  changeAttributedText([&](NSMutableAttributedString& text) {
+    // Each paragraph style keeps its other settings.
+    std::vector<std::pair<NSRange, std::shared_ptr<NSParagraphStyle>>> styles;
+    text.enumerateAttribute(
+        NSParagraphStyleAttributeName, NSMakeRange(0, text.length()), 0,
+        [&](const id& value, NSRange range, bool*) {
+          auto style = std::dynamic_pointer_cast<NSParagraphStyle>(value);
+          auto changed = (style ? style : NSParagraphStyle::defaultParagraphStyle())->mutableCopy();
+          changed->setAlignment(alignment);
+          styles.emplace_back(range, changed->copy());
+        });
+    for (auto& [range, style] : styles) {
+      text.addAttribute(NSParagraphStyleAttributeName, style, range);
+    }
+  });
+  contentChanged(false);
+}
+
+void UILabel::setNumberOfLines(NSInteger lines) {
+  numberOfLines_ = std::max<NSInteger>(lines, 0);
+  contentChanged(true);
+}
+
+void UILabel::setLineBreakMode(NSLineBreakMode mode) {
+  lineBreakMode_ = mode;
+  contentChanged(true);
+}
+
+void UILabel::setPreferredMaxLayoutWidth(CGFloat width) {
+  preferredMaxLayoutWidth_ = std::max<CGFloat>(width, 0);
+  contentChanged(true);
+}
+
+void UILabel::contentChanged(bool sizeMayChange) {
+  effectiveText_ = nullptr;
+  if (sizeMayChange) invalidateIntrinsicContentSize();
+}
+
+const std::shared_ptr<NSAttributedString>& UILabel::effectiveText() const {
+  if (effectiveText_) return effectiveText_;
+  if (attributedText_) {
+    auto filled = attributedText_->mutableCopy();
+    std::vector<NSRange> withoutFont, withoutColor;
+    filled->enumerateAttributesInRange(
+        NSMakeRange(0, filled->length()), 0,
+        [&](const std::shared_ptr<NSDictionary>& attributes, NSRange range, bool*) {
+          if (!attributes->objectForKey(NSFontAttributeName)) withoutFont.push_back(range);
+          if (!attributes->objectForKey(NSForegroundColorAttributeName)) {
+            withoutColor.push_back(range);
+          }
+        });
+    for (NSRange range : withoutFont) filled->addAttribute(NSFontAttributeName, font_, range);
+    for (NSRange range : withoutColor) {
+      filled->addAttribute(NSForegroundColorAttributeName, textColor_, range);
+    }
+    effectiveText_ = filled->copy();
+  } else {
+    auto style = NSMutableParagraphStyle::alloc()->init();
+    style->setAlignment(textAlignment_);
+    auto attributes = NSMutableDictionary::dictionary();
+    attributes->setObject(font_, NSFontAttributeName);
+    attributes->setObject(textColor_, NSForegroundColorAttributeName);
+    attributes->setObject(style->copy(), NSParagraphStyleAttributeName);
+    effectiveText_ =
+        NSAttributedString::alloc()->initWithString(text_ ? text_ : NSString::string(), attributes);
+  }
+  return effectiveText_;
+}
+
+// ---- Size ----
+
+CGSize UILabel::measure(CGFloat width, CGFloat height, NSInteger lines) const {
+  return ceiled(NSStringDrawing::sizeOfLabelText(*effectiveText(), CGSizeMake(width, height), lines,
+                                                 lineBreakMode_));
+}
+
+CGFloat UILabel::intrinsicWrapWidth() const {
+  if (numberOfLines_ == 1) return 0;
+  if (preferredMaxLayoutWidth_ > 0) return preferredMaxLayoutWidth_;
+  return bounds().size.width;
+}
+
+CGSize UILabel::intrinsicContentSize() const {
+  reportedWrapWidth_ = intrinsicWrapWidth();
+  reportedIntrinsicSize_ = measure(reportedWrapWidth_, 0, numberOfLines_);
+  return reportedIntrinsicSize_;
+}
+
+CGSize UILabel::sizeThatFits(CGSize size) const {
+  return measure(numberOfLines_ == 1 ? 0 : size.width, 0, numberOfLines_);
+}
+
+CGRect UILabel::textRectForBounds(CGRect bounds, NSInteger numberOfLines) const {
+  CGSize size = measure(bounds.size.width, bounds.size.height, numberOfLines);
+  return {bounds.origin, size};
+}
+
+void UILabel::layoutSubviews() {
+  UIView::layoutSubviews();
+  // A multi-line label's height follows the width it was given; when that width is new and
+  // changes the natural size, the next layout pass uses the new one.
+  if (translatesAutoresizingMaskIntoConstraints() || numberOfLines_ == 1 ||
+      preferredMaxLayoutWidth_ > 0 || bounds().size.width == reportedWrapWidth_) {
+    return;
+  }
+  CGSize before = reportedIntrinsicSize_;
+  if (!(intrinsicContentSize() == before)) invalidateIntrinsicContentSize();
+}
+
+// ---- Drawing ----
+
+TextLayout UILabel::textLayoutForDrawing() const {
+  TextLayout layout;
+  layout.setAttributedText(*effectiveText());
+  layout.setLineBreakMode(lineBreakMode_);
+  layout.setSize(bounds().size);
+  layout.setNumberOfLines(numberOfLines_);
+  layout.setTruncatesLastVisibleLine(true);
+  return layout;
+}
+
+CGRect UILabel::textDrawingRect() const {
+  CGRect bounds = this->bounds();
+  CGRect text = textRectForBounds(bounds, numberOfLines_);
+  CGFloat top = bounds.origin.y + (bounds.size.height - text.size.height) / 2;
+  return CGRectMake(bounds.origin.x, top, bounds.size.width, text.size.height);
+}
