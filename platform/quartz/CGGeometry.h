@@ -12,6 +12,7 @@
 // yields the null rectangle, which is different from an empty one.
 
 using CGFloat = double;
+inline constexpr CGFloat CGFLOAT_MAX = std::numeric_limits<CGFloat>::max();
 
 struct CGPoint {
   CGFloat x = 0;
