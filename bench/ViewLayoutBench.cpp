@@ -9,6 +9,25 @@ std::shared_ptr<UIView> makeView(CGRect frame = CGRectZero) {
   return UIView::alloc()->initWithFrame(frame);
 }
 
+// Each view hangs from the one before it, so a change at the top moves all of them.
+std::shared_ptr<UIView> makeChain(int count) {
+  auto root = makeView(CGRectMake(0, 0, 390, 844));
+  auto previous = root;
+  for (int i = 0; i < count; ++i) {
+    auto view = makeView();
+    root->addSubview(view);
+    view->setTranslatesAutoresizingMaskIntoConstraints(false);
+    auto top = i == 0 ? view->topAnchor().constraintEqualToAnchor(root->topAnchor())
+                      : view->topAnchor().constraintEqualToAnchor(previous->bottomAnchor(), 1);
+    NSLayoutConstraint::activateConstraints(
+        {top, view->leadingAnchor().constraintEqualToAnchor(root->leadingAnchor()),
+         view->widthAnchor().constraintEqualToAnchor(root->widthAnchor()),
+         view->heightAnchor().constraintEqualToConstant(2)});
+    previous = view;
+  }
+  return root;
+}
+
 // Each view is placed on its own: four constraints to the root.
 void BM_IndependentViews(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
@@ -31,26 +50,13 @@ void BM_IndependentViews(benchmark::State& state) {
 }
 BENCHMARK(BM_IndependentViews)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// Each view hangs from the one before it, so a change at the top moves all of them.
+// Building and solving a chain.
 void BM_ChainOfViews(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    auto root = makeView(CGRectMake(0, 0, 390, 844));
-    auto previous = root;
-    for (int i = 0; i < count; ++i) {
-      auto view = makeView();
-      root->addSubview(view);
-      view->setTranslatesAutoresizingMaskIntoConstraints(false);
-      auto top = i == 0 ? view->topAnchor().constraintEqualToAnchor(root->topAnchor())
-                        : view->topAnchor().constraintEqualToAnchor(previous->bottomAnchor(), 1);
-      NSLayoutConstraint::activateConstraints(
-          {top, view->leadingAnchor().constraintEqualToAnchor(root->leadingAnchor()),
-           view->widthAnchor().constraintEqualToAnchor(root->widthAnchor()),
-           view->heightAnchor().constraintEqualToConstant(2)});
-      previous = view;
-    }
+    auto root = makeChain(count);
     root->layoutIfNeeded();
-    benchmark::DoNotOptimize(previous->frame());
+    benchmark::DoNotOptimize(root->subviews().back()->frame());
   }
   state.SetItemsProcessed(state.iterations() * count);
 }
@@ -58,20 +64,7 @@ BENCHMARK(BM_ChainOfViews)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // Relayout of an existing chain after its root changes width.
 void BM_ChainRelayoutAfterResize(benchmark::State& state) {
-  auto root = makeView(CGRectMake(0, 0, 390, 844));
-  auto previous = root;
-  for (int i = 0; i < 1000; ++i) {
-    auto view = makeView();
-    root->addSubview(view);
-    view->setTranslatesAutoresizingMaskIntoConstraints(false);
-    auto top = i == 0 ? view->topAnchor().constraintEqualToAnchor(root->topAnchor())
-                      : view->topAnchor().constraintEqualToAnchor(previous->bottomAnchor(), 1);
-    NSLayoutConstraint::activateConstraints(
-        {top, view->leadingAnchor().constraintEqualToAnchor(root->leadingAnchor()),
-         view->widthAnchor().constraintEqualToAnchor(root->widthAnchor()),
-         view->heightAnchor().constraintEqualToConstant(2)});
-    previous = view;
-  }
+  auto root = makeChain(1000);
   root->layoutIfNeeded();
   double width = 390;
   for (auto _ : state) {
