@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 OBJC_CLASS_IMPL(UIButton) {
   c.method("titleLabel", &UIButton::titleLabel)
@@ -230,6 +231,27 @@ CGRect UIButton::contentRectForBounds(CGRect bounds) const {
 
 // The image and the title are one row: each is placed within the content rectangle less its
 // own insets, as if the other stood beside it.
+namespace {
+
+// Where content of a given height sits in the area, by the control's vertical alignment:
+// its top and its height (fill stretches it to the area).
+std::pair<CGFloat, CGFloat> verticalPlacement(UIControlContentVerticalAlignment alignment,
+                                              CGRect area, CGFloat height) {
+  switch (alignment) {
+    case UIControlContentVerticalAlignmentTop:
+      return {CGRectGetMinY(area), height};
+    case UIControlContentVerticalAlignmentBottom:
+      return {CGRectGetMaxY(area) - height, height};
+    case UIControlContentVerticalAlignmentFill:
+      return {CGRectGetMinY(area), area.size.height};
+    case UIControlContentVerticalAlignmentCenter:
+      break;
+  }
+  return {CGRectGetMidY(area) - height / 2, height};
+}
+
+}  // namespace
+
 CGRect UIButton::imageRectForContentRect(CGRect contentRect) const {
   CGRect area = UIEdgeInsetsInsetRect(contentRect, imageEdgeInsets_);
   CGSize image = imageSize();
@@ -250,23 +272,7 @@ CGRect UIButton::imageRectForContentRect(CGRect contentRect) const {
       x = CGRectGetMidX(area) - total / 2;
       break;
   }
-  CGFloat height = image.height;
-  CGFloat y = 0;
-  switch (contentVerticalAlignment()) {
-    case UIControlContentVerticalAlignmentTop:
-      y = CGRectGetMinY(area);
-      break;
-    case UIControlContentVerticalAlignmentBottom:
-      y = CGRectGetMaxY(area) - height;
-      break;
-    case UIControlContentVerticalAlignmentFill:
-      y = CGRectGetMinY(area);
-      height = area.size.height;
-      break;
-    case UIControlContentVerticalAlignmentCenter:
-      y = CGRectGetMidY(area) - height / 2;
-      break;
-  }
+  auto [y, height] = verticalPlacement(contentVerticalAlignment(), area, image.height);
   return CGRectMake(x, y, image.width, height);
 }
 
@@ -294,23 +300,8 @@ CGRect UIButton::titleRectForContentRect(CGRect contentRect) const {
       x = CGRectGetMidX(area) - total / 2 + imageWidth;
       break;
   }
-  CGFloat height = std::min(title.height, std::max<CGFloat>(0, area.size.height));
-  CGFloat y = 0;
-  switch (contentVerticalAlignment()) {
-    case UIControlContentVerticalAlignmentTop:
-      y = CGRectGetMinY(area);
-      break;
-    case UIControlContentVerticalAlignmentBottom:
-      y = CGRectGetMaxY(area) - height;
-      break;
-    case UIControlContentVerticalAlignmentFill:
-      y = CGRectGetMinY(area);
-      height = area.size.height;
-      break;
-    case UIControlContentVerticalAlignmentCenter:
-      y = CGRectGetMidY(area) - height / 2;
-      break;
-  }
+  CGFloat fitted = std::min(title.height, std::max<CGFloat>(0, area.size.height));
+  auto [y, height] = verticalPlacement(contentVerticalAlignment(), area, fitted);
   return CGRectMake(x, y, width, height);
 }
 
