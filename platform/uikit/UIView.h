@@ -204,6 +204,14 @@ class UIView : public UIResponder {
   // The window's insets (the screen's unsafe edges) as they fall on this view.
   virtual UIEdgeInsets safeAreaInsets() const;
 
+  // Drawing. The renderer composes layers (background, corners, border, shadow, clipping, alpha,
+  // transform) and then asks each view to draw its own content into the current graphics context
+  // (UIGraphicsGetCurrentContext), in the view's bounds coordinates. The default draws nothing.
+  virtual void drawRect(CGRect rect) { (void)rect; }
+  // Marks the view's content as changed so the next frame redraws it.
+  void setNeedsDisplay();
+  void setNeedsDisplayInRect(CGRect rect);
+
   // Appearance (light / dark). A view follows its nearest override, else its window's, else the
   // process's current style.
   std::shared_ptr<UITraitCollection> traitCollection() const;

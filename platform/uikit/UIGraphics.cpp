@@ -1,0 +1,46 @@
+#include "uikit/UIGraphics.h"
+
+#include <vector>
+
+#include "uikit/UIView.h"
+
+namespace {
+std::vector<cairo_t*>& contextStack() {
+  static std::vector<cairo_t*> stack;
+  return stack;
+}
+UIDisplayDamageObserver& damageObserver() {
+  static UIDisplayDamageObserver observer;
+  return observer;
+}
+}  // namespace
+
+cairo_t* UIGraphicsGetCurrentContext() {
+  auto& stack = contextStack();
+  return stack.empty() ? nullptr : stack.back();
+}
+
+void UIGraphicsPushContext(cairo_t* context) {
+  contextStack().push_back(context);
+}
+
+void UIGraphicsPopContext() {
+  auto& stack = contextStack();
+  if (!stack.empty()) stack.pop_back();
+}
+
+void UIGraphicsSetDamageObserver(UIDisplayDamageObserver observer) {
+  damageObserver() = std::move(observer);
+}
+
+void UIGraphicsReportDamage(const std::shared_ptr<UIView>& view, CGRect rect) {
+  if (damageObserver()) damageObserver()(view, rect);
+}
+
+void UIView::setNeedsDisplay() {
+  setNeedsDisplayInRect(bounds());
+}
+
+void UIView::setNeedsDisplayInRect(CGRect rect) {
+  UIGraphicsReportDamage(std::static_pointer_cast<UIView>(shared_from_this()), rect);
+}
