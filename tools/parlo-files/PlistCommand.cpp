@@ -77,3 +77,5 @@ int runPlistCommand(Arguments arguments) {
   if (arguments[0] == "convert") return convert(arguments.subspan(1));
   return fail("unknown plist command \"" + arguments[0] + "\"");
 }
+
+static const CommandRegistration registration("plist", kPlistUsage, runPlistCommand);

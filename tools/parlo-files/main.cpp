@@ -15,10 +15,13 @@ int main(int argc, char** argv) {
     const std::string& command = arguments[0];
     const Arguments rest = Arguments(arguments).subspan(1);
     if (command == "--help" || command == "-h" || command == "help") {
-      std::printf("usage:\n%s\n", kPlistUsage);
+      std::printf("usage:\n");
+      for (const auto& [name, entry] : registeredCommands()) std::printf("%s\n", entry.usage);
       return 0;
     }
-    if (command == "plist") return runPlistCommand(rest);
+    const auto& commands = registeredCommands();
+    if (auto found = commands.find(command); found != commands.end())
+      return found->second.run(rest);
     return fail("unknown command \"" + command + "\"; run parlo-files --help");
   } catch (const std::exception& error) {
     // Nothing is expected here; a clean message still beats an abort.
