@@ -5,6 +5,13 @@
 
 OBJC_CLASS_IMPL(CALayer) {}
 
+namespace {
+CALayer::DisplayObserver& displayObserver() {
+  static CALayer::DisplayObserver observer;
+  return observer;
+}
+}  // namespace
+
 std::shared_ptr<CALayer> CALayer::layer() {
   return std::make_shared<CALayer>();
 }
@@ -79,4 +86,17 @@ void CALayer::insertAt(const std::shared_ptr<CALayer>& layer, size_t index) {
   sublayers_.insert(
       sublayers_.begin() + static_cast<std::ptrdiff_t>(std::min(index, sublayers_.size())), keep);
   keep->superlayer_ = std::static_pointer_cast<CALayer>(shared_from_this());
+}
+
+void CALayer::setContents(std::shared_ptr<cairo_surface_t> contents) {
+  contents_ = std::move(contents);
+  setNeedsDisplay();
+}
+
+void CALayer::setNeedsDisplay() {
+  if (displayObserver()) displayObserver()(*this);
+}
+
+void CALayer::setDisplayObserver(DisplayObserver observer) {
+  displayObserver() = std::move(observer);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +10,9 @@
 #include "quartz/CGAffineTransform.h"
 #include "quartz/CGColor.h"
 #include "runtime/NSObject.h"
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
 
 using CALayerCornerCurve = std::string_view;
 inline constexpr CALayerCornerCurve kCACornerCurveCircular = "circular";
@@ -82,6 +86,18 @@ class CALayer : public NSObject {
   std::shared_ptr<NSObject> delegate() const { return delegate_.lock(); }
   void setDelegate(const std::shared_ptr<NSObject>& delegate) { delegate_ = delegate; }
 
+  // Content. An image (a premultiplied ARGB32 Cairo surface) stretched over the bounds, and the
+  // layer's own drawing on top of it: the renderer calls drawInContext with the context in the
+  // bounds' coordinates, clipped as the layer is. Layers that show video frames override it.
+  const std::shared_ptr<cairo_surface_t>& contents() const { return contents_; }
+  void setContents(std::shared_ptr<cairo_surface_t> contents);
+  virtual void drawInContext(cairo_t* context) { (void)context; }
+  // Marks the content as changed (a new video frame) so that the next frame redraws the layer.
+  void setNeedsDisplay();
+  // Where setNeedsDisplay reports; the renderer installs one to collect damage.
+  using DisplayObserver = std::function<void(const CALayer&)>;
+  static void setDisplayObserver(DisplayObserver observer);
+
  private:
   void insertAt(const std::shared_ptr<CALayer>& layer, size_t index);
 
@@ -104,6 +120,7 @@ class CALayer : public NSObject {
   float opacity_ = 1;
   bool hidden_ = false;
   std::string name_;
+  std::shared_ptr<cairo_surface_t> contents_;
 
   std::vector<std::shared_ptr<CALayer>> sublayers_;
   std::weak_ptr<CALayer> superlayer_;
