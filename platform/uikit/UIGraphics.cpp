@@ -42,5 +42,8 @@ void UIView::setNeedsDisplay() {
 }
 
 void UIView::setNeedsDisplayInRect(CGRect rect) {
-  UIGraphicsReportDamage(std::static_pointer_cast<UIView>(shared_from_this()), rect);
+  // A view still being made (not yet owned) has never been drawn, so there is nothing to redo.
+  auto self = weak_from_this().lock();
+  if (!self) return;
+  UIGraphicsReportDamage(std::static_pointer_cast<UIView>(self), rect);
 }
