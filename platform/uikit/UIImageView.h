@@ -33,6 +33,15 @@ class UIImageView : public UIView {
   // The rectangle for this view's image, bounds and content mode; empty without an image.
   CGRect imageRect() const;
 
+  // Draws the image in imageRect: a template image (or a symbol left automatic) as a shape of
+  // the tint colour, any other in its own colours.
+  void drawRect(CGRect rect) override;
+  void tintColorDidChange() override { setNeedsDisplay(); }
+
  private:
   std::shared_ptr<UIImage> image_;
+  // The image resampled to the device pixels it last covered, so that a large picture shown
+  // small is filtered once, not every frame.
+  std::shared_ptr<cairo_surface_t> resampled_;
+  const cairo_surface_t* resampledFrom_ = nullptr;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "uikit/NSStringDrawing.h"
+#include "uikit/UIGraphics.h"
 
 OBJC_CLASS_IMPL(UILabel) {
   c.method("text", &UILabel::text)
@@ -127,7 +128,9 @@ void UILabel::setPreferredMaxLayoutWidth(CGFloat width) {
 
 void UILabel::contentChanged(bool sizeMayChange) {
   effectiveText_ = nullptr;
+  drawingLayout_.reset();
   if (sizeMayChange) invalidateIntrinsicContentSize();
+  setNeedsDisplay();
 }
 
 const std::shared_ptr<NSAttributedString>& UILabel::effectiveText() const {
@@ -218,4 +221,19 @@ CGRect UILabel::textDrawingRect() const {
   CGRect text = textRectForBounds(bounds, numberOfLines_);
   CGFloat top = bounds.origin.y + (bounds.size.height - text.size.height) / 2;
   return CGRectMake(bounds.origin.x, top, bounds.size.width, text.size.height);
+}
+
+void UILabel::drawRect(CGRect) {
+  cairo_t* cr = UIGraphicsGetCurrentContext();
+  if (!cr || !text_ || text_->length() == 0) return;
+  CGRect bounds = this->bounds();
+  // The layout holds its colours resolved, so a change of appearance lays it out again.
+  UIUserInterfaceStyle style = UITraitCollection::currentTraitCollection()->userInterfaceStyle();
+  if (!drawingLayout_ || !(drawingBounds_ == bounds) || drawingStyle_ != style) {
+    drawingLayout_ = std::make_unique<TextLayout>(textLayoutForDrawing());
+    drawingBounds_ = bounds;
+    drawingStyle_ = style;
+    drawingOrigin_ = textDrawingRect().origin;
+  }
+  drawingLayout_->draw(cr, drawingOrigin_);
 }

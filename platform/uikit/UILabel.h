@@ -74,6 +74,9 @@ class UILabel : public UIView {
   // label draws its text).
   TextLayout textLayoutForDrawing() const;
   CGRect textDrawingRect() const;
+  // Draws that layout, kept between frames until the text, the settings, the bounds or the
+  // appearance change.
+  void drawRect(CGRect rect) override;
 
  private:
   // The attributed text with the label's attributes filled in: what is measured and drawn.
@@ -96,6 +99,11 @@ class UILabel : public UIView {
   bool adjustsFontSizeToFitWidth_ = false;
 
   mutable std::shared_ptr<NSAttributedString> effectiveText_;
+  // What drawRect: drew last, and for which bounds and appearance.
+  std::unique_ptr<TextLayout> drawingLayout_;
+  CGRect drawingBounds_;
+  UIUserInterfaceStyle drawingStyle_ = UIUserInterfaceStyleUnspecified;
+  CGPoint drawingOrigin_;
   // The natural size last reported, and the wrap width it was measured at.
   mutable CGSize reportedIntrinsicSize_{0, 0};
   mutable CGFloat reportedWrapWidth_ = 0;

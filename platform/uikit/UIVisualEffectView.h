@@ -1,12 +1,14 @@
 #pragma once
 
+#include <cairo.h>
+
 #include <memory>
 
 #include "uikit/UIView.h"
 #include "uikit/UIVisualEffect.h"
 
-// A view that applies an effect to what lies behind it (the renderer draws it). Content goes
-// into contentView, which always covers the view and is drawn over the effect.
+// A view that applies an effect to what lies behind it. Content goes into contentView, which
+// always covers the view and is drawn over the effect.
 class UIVisualEffectView : public UIView {
   OBJC_CLASS(UIVisualEffectView, UIView);
 
@@ -16,10 +18,18 @@ class UIVisualEffectView : public UIView {
 
   std::shared_ptr<UIVisualEffect> effect() const { return effect_; }
   // nil removes the effect; the content stays.
-  void setEffect(std::shared_ptr<UIVisualEffect> effect) { effect_ = std::move(effect); }
+  void setEffect(std::shared_ptr<UIVisualEffect> effect);
   const std::shared_ptr<UIView>& contentView() const { return contentView_; }
+
+  // A blur effect blurs what has been drawn beneath the view so far (within the view's own
+  // rectangle, whose edges extend outwards), lifts its saturation and lays the tint over it.
+  void drawRect(CGRect rect) override;
 
  private:
   std::shared_ptr<UIVisualEffect> effect_;
   std::shared_ptr<UIView> contentView_;
 };
+
+// Blurs an ARGB32 (premultiplied) or A8 image surface in place with a Gaussian of standard
+// deviation `sigma` pixels, made of three box blurs; pixels beyond the edges repeat the edge.
+void UIVisualEffectBlurSurface(cairo_surface_t* surface, double sigma);
