@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cairo.h>
+
+#include <optional>
+
+#include "quartz/CALayer.h"
+#include "quartz/UITraitCollection.h"
+#include "render/LayerState.h"
+
+namespace render {
+
+// Draws layer trees into a Cairo context the way the platform composites them: for each layer
+// its shadow, background, content (the layer's image and own drawing, then the view's drawRect:),
+// sublayers clipped to the layer's shape when it masks to bounds, and its border on top; a layer
+// that is not opaque, or casts a shadow, is composited as one picture.
+class LayerPainter {
+ public:
+  // The context's matrix maps the coordinates the layers are placed in to device pixels.
+  explicit LayerPainter(cairo_t* cr) : cr_(cr) {}
+
+  // Layers wholly outside this device rectangle are skipped (nothing is skipped by default).
+  void setCullRect(CGRect deviceRect) { cull_ = deviceRect; }
+
+  // A layer placed in the current coordinates, and its subtree. `inherited` is the appearance of
+  // the superview (a view without an override of its own draws in it).
+  void paintLayer(const CALayer& layer, UIUserInterfaceStyle inherited);
+  // A layer drawn at its bounds' origin, its position and transform left out.
+  void paintLayerUnplaced(const CALayer& layer, UIUserInterfaceStyle inherited);
+
+  // The device rectangle the subtree of a layer may touch (shadows included) when placed with
+  // the given matrix from its bounds to the device.
+  static CGRect subtreeExtent(const CALayer& layer, const LayerState& state,
+                              const cairo_matrix_t& toDevice);
+
+ private:
+  void paint(const CALayer& layer, UIView* view, const LayerState& state,
+             UIUserInterfaceStyle style);
+  void paintBody(const CALayer& layer, UIView* view, const LayerState& state,
+                 UIUserInterfaceStyle style, bool ownPartVisible);
+  void paintShadow(cairo_pattern_t* picture, const LayerState& state);
+  bool isCulled(CGRect deviceRect) const;
+
+  cairo_t* cr_;
+  std::optional<CGRect> cull_;
+};
+
+}  // namespace render

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cairo.h>
+
+#include "quartz/CALayer.h"
+#include "quartz/CGColor.h"
+#include "quartz/UITraitCollection.h"
+
+class UIView;
+
+namespace render {
+
+// The view a layer backs, if any.
+UIView* viewOfLayer(const CALayer& layer);
+
+// A layer's values as they show now: the presentation value of each animated property, else the
+// model value. A view's background colour is its own (dynamic) colour resolved for `style`.
+struct LayerState {
+  CGPoint position;
+  CGRect bounds;
+  CGPoint anchorPoint;
+  CGAffineTransform transform;
+  double opacity = 1;
+  CGColor background{0, 0, 0, 0};
+  double cornerRadius = 0;
+  bool continuousCorners = false;
+  double borderWidth = 0;
+  CGColor borderColor;
+  CGColor shadowColor;
+  double shadowOpacity = 0;
+  CGSize shadowOffset;
+  double shadowRadius = 0;
+  bool masksToBounds = false;
+
+  // Without colours only the geometry, opacity and shadow are read (for extents).
+  static LayerState of(const CALayer& layer, const UIView* view, UIUserInterfaceStyle style,
+                       bool withColours = true);
+
+  // From the superlayer's bounds coordinates to this layer's bounds coordinates.
+  cairo_matrix_t matrix() const;
+  bool hasShadow() const { return !masksToBounds && shadowOpacity > 0 && shadowColor.alpha > 0; }
+  // How far the shadow may reach beyond the layer's shape, in points, in every direction.
+  double shadowReach() const;
+};
+
+// The rectangle's bounding box under a matrix.
+CGRect transformedBounds(const cairo_matrix_t& matrix, CGRect rect);
+// The smallest rectangle of whole pixels that holds the rectangle.
+CGRect pixelAligned(CGRect rect);
+
+// The style a view draws in, given the one it inherits.
+UIUserInterfaceStyle styleFor(const UIView* view, UIUserInterfaceStyle inherited);
+// The shared trait collection of a style, for resolving colours without allocating.
+const std::shared_ptr<UITraitCollection>& traitCollectionFor(UIUserInterfaceStyle style);
+
+}  // namespace render

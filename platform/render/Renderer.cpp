@@ -1,0 +1,100 @@
+#include "render/Renderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "foundation/NSLog.h"
+#include "render/LayerPainter.h"
+#include "render/ScreenPainting.h"
+#include "uikit/UIApplication.h"
+#include "uikit/UIScreen.h"
+#include "uikit/UIView.h"
+#include "uikit/UIWindow.h"
+
+namespace render {
+
+std::vector<std::shared_ptr<UIWindow>> visibleWindows() {
+  std::vector<std::shared_ptr<UIWindow>> visible;
+  for (auto& window : UIApplication::sharedApplication()->windows()) {
+    if (!window->isHidden()) visible.push_back(window);
+  }
+  return visible;
+}
+
+void layOutWindows(const std::vector<std::shared_ptr<UIWindow>>& windows) {
+  // As the platform does before it draws a frame.
+  for (auto& window : windows) window->layoutIfNeeded();
+}
+
+void paintWindows(const std::vector<std::shared_ptr<UIWindow>>& windows, LayerPainter& painter) {
+  UIUserInterfaceStyle style = UIScreen::mainScreen()->userInterfaceStyle();
+  for (auto& window : windows) painter.paintLayer(*window->layer(), style);
+}
+
+cairo_surface_t* createScreenSurface(const RenderOptions& options) {
+  int width = static_cast<int>(std::lround(options.size.width * options.scale));
+  int height = static_cast<int>(std::lround(options.size.height * options.scale));
+  return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 0), std::max(height, 0));
+}
+
+cairo_surface_t* renderScreen(const RenderOptions& options) {
+  cairo_surface_t* surface = createScreenSurface(options);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return surface;
+  auto windows = visibleWindows();
+  layOutWindows(windows);
+  cairo_t* cr = cairo_create(surface);
+  // Where no window covers the screen, it is black.
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_paint(cr);
+  cairo_scale(cr, options.scale, options.scale);
+  LayerPainter painter(cr);
+  paintWindows(windows, painter);
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+  return surface;
+}
+
+cairo_surface_t* renderView(const std::shared_ptr<UIView>& view, double scale) {
+  CGSize size = view ? view->bounds().size : CGSizeZero;
+  int width = static_cast<int>(std::ceil(size.width * scale - 1e-6));
+  int height = static_cast<int>(std::ceil(size.height * scale - 1e-6));
+  cairo_surface_t* surface =
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 0), std::max(height, 0));
+  if (!view || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return surface;
+  view->layoutIfNeeded();
+  cairo_t* cr = cairo_create(surface);
+  cairo_scale(cr, scale, scale);
+  LayerPainter painter(cr);
+  auto superview = view->superview();
+  UIUserInterfaceStyle inherited = superview ? superview->traitCollection()->userInterfaceStyle()
+                                             : UIScreen::mainScreen()->userInterfaceStyle();
+  painter.paintLayerUnplaced(*view->layer(), inherited);
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+  return surface;
+}
+
+namespace {
+
+bool writePNG(cairo_surface_t* surface, const std::string& path) {
+  cairo_status_t status = cairo_surface_status(surface);
+  if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_write_to_png(surface, path.c_str());
+  cairo_surface_destroy(surface);
+  if (status != CAIRO_STATUS_SUCCESS) {
+    NSLog("Could not write %s: %s", path.c_str(), cairo_status_to_string(status));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool writeScreenPNG(const std::string& path, const RenderOptions& options) {
+  return writePNG(renderScreen(options), path);
+}
+
+bool writeViewPNG(const std::shared_ptr<UIView>& view, const std::string& path, double scale) {
+  return writePNG(renderView(view, scale), path);
+}
+
+}  // namespace render

@@ -1,0 +1,295 @@
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/NSData.h"
+#include "foundation/RunLoop.h"
+#include "render/ImageComparison.h"
+#include "render/Renderer.h"
+#include "uikit/UIBlurEffect.h"
+#include "uikit/UIImage.h"
+#include "uikit/UIImageView.h"
+#include "uikit/UILabel.h"
+#include "uikit/UIScreen.h"
+#include "uikit/UIView.h"
+#include "uikit/UIVisualEffectView.h"
+#include "uikit/UIWindow.h"
+
+namespace {
+
+using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+
+Surface owned(cairo_surface_t* surface) {
+  return Surface(surface, cairo_surface_destroy);
+}
+
+// A pixel with the alpha taken out again, in 0...255.
+struct Pixel {
+  int red, green, blue, alpha;
+};
+
+Pixel pixelAt(cairo_surface_t* surface, int x, int y) {
+  cairo_surface_flush(surface);
+  const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface) +
+                                                      y * cairo_image_surface_get_stride(surface));
+  uint32_t p = row[x];
+  int a = static_cast<int>(p >> 24);
+  auto un = [a](uint32_t v) { return a == 0 ? 0 : static_cast<int>((v * 255 + a / 2) / a); };
+  return {un((p >> 16) & 0xff), un((p >> 8) & 0xff), un(p & 0xff), a};
+}
+
+::testing::AssertionResult isColour(const Pixel& p, int red, int green, int blue, int alpha = 255,
+                                    int tolerance = 3) {
+  if (std::abs(p.red - red) <= tolerance && std::abs(p.green - green) <= tolerance &&
+      std::abs(p.blue - blue) <= tolerance && std::abs(p.alpha - alpha) <= tolerance) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "pixel is (" << p.red << ", " << p.green << ", " << p.blue << ", " << p.alpha
+         << "), expected (" << red << ", " << green << ", " << blue << ", " << alpha << ")";
+}
+
+void expectMatchesReference(cairo_surface_t* picture, const std::string& name,
+                            long allowedPixels = 0) {
+  auto comparison = render::compareWithReference(
+      picture, std::string(PARLO_RENDER_REFERENCES) + "/" + name + ".png", PARLO_RENDER_OUTPUT, 8,
+      allowedPixels);
+  EXPECT_TRUE(comparison.matches) << name << ": " << comparison.message;
+}
+
+std::shared_ptr<UIView> viewWith(CGRect frame, std::shared_ptr<UIColor> colour = nullptr) {
+  auto view = UIView::alloc()->initWithFrame(frame);
+  view->setBackgroundColor(std::move(colour));
+  return view;
+}
+
+std::shared_ptr<UIColor> rgb(int red, int green, int blue) {
+  return UIColor::colorWithRed(red / 255.0, green / 255.0, blue / 255.0, 1);
+}
+
+// A PNG of a filled circle of `size` pixels, opaque inside and clear outside.
+std::shared_ptr<UIImage> circleImage(int size, double red, double green, double blue,
+                                     CGFloat scale = 1) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_source_rgb(cr, red, green, blue);
+  cairo_arc(cr, size / 2.0, size / 2.0, size / 2.0, 0, 2 * M_PI);
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  std::vector<uint8_t> bytes;
+  cairo_surface_write_to_png_stream(
+      surface,
+      [](void* closure, const unsigned char* data, unsigned int length) {
+        auto* out = static_cast<std::vector<uint8_t>*>(closure);
+        out->insert(out->end(), data, data + length);
+        return CAIRO_STATUS_SUCCESS;
+      },
+      &bytes);
+  cairo_surface_destroy(surface);
+  return UIImage::imageWithData(NSData::dataWithBytes(std::move(bytes)), scale);
+}
+
+class Render : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RunLoop::useManualClock();
+    UIScreen::mainScreen()->setUserInterfaceStyle(UIUserInterfaceStyleLight);
+  }
+};
+
+// ---- Shapes ----
+
+TEST_F(Render, CornersAreCircularOrContinuousWithTheBorderInside) {
+  auto canvas = viewWith(CGRectMake(0, 0, 200, 100), UIColor::whiteColor());
+  auto circular = viewWith(CGRectMake(10, 10, 80, 80), rgb(40, 120, 220));
+  circular->layer()->setCornerRadius(24);
+  circular->layer()->setBorderWidth(4);
+  circular->layer()->setBorderColor({0.9, 0.2, 0.1, 1});
+  auto continuous = viewWith(CGRectMake(110, 10, 80, 80), rgb(40, 120, 220));
+  continuous->layer()->setCornerRadius(24);
+  continuous->layer()->setCornerCurve(kCACornerCurveContinuous);
+  continuous->layer()->setBorderWidth(4);
+  continuous->layer()->setBorderColor({0.9, 0.2, 0.1, 1});
+  canvas->addSubview(circular);
+  canvas->addSubview(continuous);
+
+  auto picture = owned(render::renderView(canvas, 2));
+
+  expectMatchesReference(picture.get(), "corners", 40);
+  // The border lies inside the bounds: the frame's first and last pixel rows are border.
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 100, 21), 230, 51, 26));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 100, 178), 230, 51, 26));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 100, 100), 40, 120, 220));
+  // The corner itself is cut away.
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 22, 22), 255, 255, 255));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 222, 22), 255, 255, 255));
+  // A continuous corner starts further along the edge than a circular arc of the same radius.
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 20 + 50, 20), 230, 51, 26));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 220 + 50, 20), 255, 255, 255, 255, 80) ||
+              pixelAt(picture.get(), 220 + 50, 20).green > 60);
+}
+
+TEST_F(Render, AShadowFallsOutsideAnUnclippedLayerAtItsOffset) {
+  auto canvas = viewWith(CGRectMake(0, 0, 100, 100), UIColor::whiteColor());
+  auto circle = viewWith(CGRectMake(30, 20, 40, 40), rgb(250, 200, 40));
+  circle->layer()->setCornerRadius(20);
+  circle->layer()->setShadowOpacity(0.8f);
+  circle->layer()->setShadowOffset(CGSizeMake(0, 10));
+  circle->layer()->setShadowRadius(6);
+  canvas->addSubview(circle);
+
+  auto picture = owned(render::renderView(canvas, 2));
+
+  expectMatchesReference(picture.get(), "shadowed-circle", 40);
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 100, 80), 250, 200, 40));
+  Pixel below = pixelAt(picture.get(), 100, 124), above = pixelAt(picture.get(), 100, 36);
+  EXPECT_LT(below.red, 200) << "the shadow shows below the circle";
+  EXPECT_GT(above.red, below.red + 40) << "and less above it";
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 4, 4), 255, 255, 255));
+}
+
+TEST_F(Render, MaskingToBoundsClipsTheSubtreeToTheRoundedShape) {
+  auto canvas = viewWith(CGRectMake(0, 0, 100, 100), UIColor::whiteColor());
+  auto clip = viewWith(CGRectMake(10, 10, 80, 80), rgb(200, 200, 200));
+  clip->layer()->setCornerRadius(40);
+  clip->setClipsToBounds(true);
+  auto child = viewWith(CGRectMake(-20, -20, 80, 80), rgb(20, 160, 60));
+  auto grandchild = viewWith(CGRectMake(60, 60, 60, 60), rgb(160, 20, 160));
+  child->addSubview(grandchild);
+  clip->addSubview(child);
+  canvas->addSubview(clip);
+
+  auto picture = owned(render::renderView(canvas, 1));
+
+  expectMatchesReference(picture.get(), "clipped-subtree", 20);
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 5, 5), 255, 255, 255)) << "outside the parent";
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 14, 14), 255, 255, 255)) << "in the cut corner";
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 30, 30), 20, 160, 60));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 80, 30), 200, 200, 200));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 95, 95), 255, 255, 255))
+      << "a grandchild beyond the clip";
+}
+
+TEST_F(Render, AHalfTransparentViewFadesWithItsChildrenAsOnePicture) {
+  auto canvas = viewWith(CGRectMake(0, 0, 100, 60), UIColor::whiteColor());
+  auto group = viewWith(CGRectMake(10, 10, 80, 40), rgb(0, 0, 255));
+  group->setAlpha(0.5);
+  group->addSubview(viewWith(CGRectMake(40, 0, 40, 40), rgb(255, 0, 0)));
+  canvas->addSubview(group);
+
+  auto picture = owned(render::renderView(canvas, 1));
+
+  expectMatchesReference(picture.get(), "half-transparent-group");
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 20, 30), 128, 128, 255, 255, 2));
+  // Where the red child covers the blue parent no blue shows through.
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 70, 30), 255, 128, 128, 255, 2));
+}
+
+// ---- Content ----
+
+TEST_F(Render, ATemplateImageIsPaintedWithTheTintColour) {
+  auto canvas = viewWith(CGRectMake(0, 0, 120, 60), UIColor::whiteColor());
+  auto image = circleImage(40, 0, 0, 0);
+  auto original = UIImageView::alloc()->initWithImage(image);
+  original->setFrame(CGRectMake(10, 10, 40, 40));
+  auto tinted = UIImageView::alloc()->initWithImage(
+      image->imageWithRenderingMode(UIImageRenderingModeAlwaysTemplate));
+  tinted->setFrame(CGRectMake(70, 10, 40, 40));
+  tinted->setTintColor(rgb(230, 40, 120));
+  canvas->addSubview(original);
+  canvas->addSubview(tinted);
+
+  auto picture = owned(render::renderView(canvas, 1));
+
+  expectMatchesReference(picture.get(), "template-image", 20);
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 30, 30), 0, 0, 0));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 90, 30), 230, 40, 120));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 71, 11), 255, 255, 255));
+}
+
+TEST_F(Render, LabelsWrapAndTruncateTheirText) {
+  auto canvas = viewWith(CGRectMake(0, 0, 200, 130), UIColor::whiteColor());
+  auto wrapped = UILabel::alloc()->initWithFrame(CGRectMake(10, 5, 180, 70));
+  wrapped->setNumberOfLines(0);
+  wrapped->setText("A message long enough to wrap onto a second line and a third");
+  auto truncated = UILabel::alloc()->initWithFrame(CGRectMake(10, 80, 180, 20));
+  truncated->setText("One line that is far too long to fit in the label");
+  auto centred = UILabel::alloc()->initWithFrame(CGRectMake(10, 105, 180, 20));
+  centred->setTextAlignment(NSTextAlignmentCenter);
+  centred->setTextColor(rgb(200, 30, 30));
+  centred->setFont(UIFont::systemFontOfSize(14, UIFontWeightSemibold));
+  centred->setText("Centred");
+  canvas->addSubview(wrapped);
+  canvas->addSubview(truncated);
+  canvas->addSubview(centred);
+
+  auto picture = owned(render::renderView(canvas, 2));
+
+  expectMatchesReference(picture.get(), "label-text", 400);
+}
+
+TEST_F(Render, ABlurEffectViewBlursWhatLiesBeneathAndTintsIt) {
+  auto canvas = viewWith(CGRectMake(0, 0, 120, 120), UIColor::whiteColor());
+  for (int i = 0; i < 6; ++i) {
+    canvas->addSubview(
+        viewWith(CGRectMake(i * 20, 0, 10, 120), i % 2 ? rgb(240, 40, 40) : rgb(40, 80, 240)));
+  }
+  auto blur = UIVisualEffectView::alloc()->initWithEffect(
+      UIBlurEffect::effectWithStyle(UIBlurEffectStyleSystemMaterialDark));
+  blur->setFrame(CGRectMake(0, 60, 120, 60));
+  canvas->addSubview(blur);
+
+  auto picture = owned(render::renderView(canvas, 1));
+
+  expectMatchesReference(picture.get(), "blurred-backdrop", 20);
+  // Above the blur the stripes are sharp; beneath it they melt into one dark, even colour.
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 5, 30), 40, 80, 240));
+  Pixel a = pixelAt(picture.get(), 45, 90), b = pixelAt(picture.get(), 55, 90);
+  EXPECT_LE(std::abs(a.red - b.red) + std::abs(a.blue - b.blue), 12);
+  EXPECT_LT(a.red + a.green + a.blue, 3 * 110) << "the dark material covers it";
+}
+
+// ---- Time and appearance ----
+
+TEST_F(Render, AnAnimatedViewIsDrawnAtItsPresentationValues) {
+  auto canvas = viewWith(CGRectMake(0, 0, 100, 40), UIColor::whiteColor());
+  auto mover = viewWith(CGRectMake(0, 0, 20, 40), rgb(0, 0, 0));
+  canvas->addSubview(mover);
+  UIView::animateWithDuration(
+      1, 0, UIViewAnimationOptionCurveLinear, [&] { mover->setFrame(CGRectMake(80, 0, 20, 40)); },
+      nullptr);
+  RunLoop::advance(0.5);
+
+  auto picture = owned(render::renderView(canvas, 1));
+
+  expectMatchesReference(picture.get(), "mid-animation");
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 50, 20), 0, 0, 0));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 90, 20), 255, 255, 255));
+  EXPECT_EQ(mover->frame().origin.x, 80) << "the model value is the end value";
+}
+
+TEST_F(Render, ADynamicColourFollowsTheAppearanceOfEachView) {
+  auto dynamic = UIColor::colorWithDynamicProvider([](const auto& traits) {
+    return traits->userInterfaceStyle() == UIUserInterfaceStyleDark ? rgb(30, 30, 30)
+                                                                    : rgb(240, 240, 240);
+  });
+  auto canvas = viewWith(CGRectMake(0, 0, 80, 40), UIColor::whiteColor());
+  auto light = viewWith(CGRectMake(0, 0, 40, 40), dynamic);
+  auto dark = viewWith(CGRectMake(40, 0, 40, 40), dynamic);
+  dark->setOverrideUserInterfaceStyle(UIUserInterfaceStyleDark);
+  canvas->addSubview(light);
+  canvas->addSubview(dark);
+
+  auto picture = owned(render::renderView(canvas, 1));
+
+  expectMatchesReference(picture.get(), "light-and-dark");
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 20, 20), 240, 240, 240));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 60, 20), 30, 30, 30));
+}
+
+}  // namespace
