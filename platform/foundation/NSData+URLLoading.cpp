@@ -22,7 +22,8 @@ size_t appendBody(char* bytes, size_t size, size_t count, void* user) {
   return size * count;
 }
 
-std::optional<std::vector<uint8_t>> fetch(const std::string& url) {
+std::optional<std::vector<uint8_t>> fetch(const std::string& url, long connectTimeoutMs,
+                                          long totalTimeoutMs) {
   static std::once_flag initialised;
   std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
@@ -35,8 +36,8 @@ std::optional<std::vector<uint8_t>> fetch(const std::string& url) {
   curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 16L);
-  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, 10000L);
-  curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, 30000L);
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs);
+  curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, totalTimeoutMs);
   curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
   // Timeouts must not raise SIGALRM in a process that did not ask for it.
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
@@ -59,6 +60,11 @@ bool isScheme(const std::string& scheme, std::string_view expected) {
 }  // namespace
 
 std::shared_ptr<NSData> NSData::dataWithContentsOfURL(const std::shared_ptr<NSURL>& url) {
+  return dataWithContentsOfURL(url, 30);
+}
+
+std::shared_ptr<NSData> NSData::dataWithContentsOfURL(const std::shared_ptr<NSURL>& url,
+                                                      double timeoutInterval) {
   if (!url) return nullptr;
   if (url->isFileURL()) {
     // "file:///path" and "file://localhost/path" name a device path; other hosts are remote.
@@ -69,7 +75,11 @@ std::shared_ptr<NSData> NSData::dataWithContentsOfURL(const std::shared_ptr<NSUR
     return dataWithContentsOfFile(path);
   }
   if (!isScheme(url->scheme(), "http") && !isScheme(url->scheme(), "https")) return nullptr;
-  std::optional<std::vector<uint8_t>> body = fetch(url->absoluteString());
+  // libcurl reads 0 as "no limit", so a limit that is not positive becomes the shortest one.
+  double seconds = timeoutInterval > 0 ? std::min(timeoutInterval, 86400.0) : 0;
+  long total = std::max(1L, static_cast<long>(seconds * 1000));
+  std::optional<std::vector<uint8_t>> body =
+      fetch(url->absoluteString(), std::min(10000L, total), total);
   if (!body) return nullptr;
   return std::make_shared<NSData>(std::move(*body));
 }

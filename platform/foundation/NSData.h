@@ -34,6 +34,10 @@ class NSData : public NSObject {
   // connect, 30 s in all, redirects followed). nil on any failure, including an HTTP status of
   // 400 or more.
   static std::shared_ptr<NSData> dataWithContentsOfURL(const std::shared_ptr<NSURL>& url);
+  // The same with the whole fetch limited to `timeoutInterval` seconds (connecting included), for
+  // callers on the main thread that must not stall for long on an unreachable address.
+  static std::shared_ptr<NSData> dataWithContentsOfURL(const std::shared_ptr<NSURL>& url,
+                                                       double timeoutInterval);
 
   // Writes to a device path; atomically: to a temporary file that then replaces the target.
   bool writeToFile(const std::string& path, bool atomically) const;
