@@ -1,0 +1,26 @@
+// What the options alert's two screen entries open.
+
+#include "foundation/NSData.h"
+#include "foundation/NSLog.h"
+#include "hook/ThreadTitleHook.h"
+#include "uikit/UIImage.h"
+#include "uikit/UIViewController.h"
+
+namespace ThreadTitleHook {
+
+void launchFakeChat(const std::shared_ptr<UIViewController>& threadScreen,
+                    const std::shared_ptr<NSData>& avatarData) {
+  // No data, or data that is not an image, opens the chat without an avatar.
+  std::shared_ptr<UIImage> avatar = avatarData ? UIImage::imageWithData(avatarData) : nullptr;
+  // The fake chat screen is not part of the add-on yet; until it is, the entry only says so.
+  NSLog("Parlo: Launch Fake Chat for %s (%s avatar) over %s",
+        recipientUsernameString ? recipientUsernameString->UTF8String() : "nobody",
+        avatar ? "with" : "without", threadScreen ? threadScreen->description().c_str() : "nil");
+}
+
+void openSettings(const std::shared_ptr<UIViewController>& threadScreen) {
+  // The call settings screen is not part of the add-on yet; until it is, the entry only says so.
+  NSLog("Parlo: Open Settings over %s", threadScreen ? threadScreen->description().c_str() : "nil");
+}
+
+}  // namespace ThreadTitleHook
