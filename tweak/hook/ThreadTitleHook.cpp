@@ -22,10 +22,11 @@ namespace {
 bool enableFlag = false;
 IMP originalSetFrame;
 
-// Keys of the label's associated objects: their addresses are what is unique.
-const char kAddedGestureKey = 0;
+// Keys of the label's associated objects: only their addresses matter, and writable objects
+// are never merged, so each address is unique.
+char addedGestureKey;
 // The recogniser the flag stands for, held weakly, so the handler can see which state sent it.
-const char kRecognizerKey = 0;
+char recognizerKey;
 
 // Sends a message that returns an object to something of the host app's. Whatever the host
 // does not answer, or answers with another signature, reads as nil rather than bringing the
@@ -48,20 +49,19 @@ std::shared_ptr<NSArray> threadUsers(const id& threadScreen) {
 }
 
 bool igTweakAddedGesture(const id& self, SEL) {
-  auto flag =
-      std::dynamic_pointer_cast<NSNumber>(objc_getAssociatedObject(self, &kAddedGestureKey));
+  auto flag = std::dynamic_pointer_cast<NSNumber>(objc_getAssociatedObject(self, &addedGestureKey));
   return flag && flag->boolValue();
 }
 
 void setIgTweakAddedGesture(const id& self, SEL, bool added) {
-  objc_setAssociatedObject(self, &kAddedGestureKey, NSNumber::numberWithBool(added),
+  objc_setAssociatedObject(self, &addedGestureKey, NSNumber::numberWithBool(added),
                            OBJC_ASSOCIATION_RETAIN_NONATOMIC);
 }
 
 void presentSettingAlertController(const id& self, SEL) {
   // The recogniser sends its action on every change of one press; the press is one request.
   auto recognizer = std::dynamic_pointer_cast<UIGestureRecognizer>(
-      objc_getAssociatedObject(self, &kRecognizerKey));
+      objc_getAssociatedObject(self, &recognizerKey));
   if (recognizer && recognizer->state() != UIGestureRecognizerStateBegan) return;
 
   auto threadScreen =
@@ -114,7 +114,7 @@ void hookedSetFrame(const id& self, SEL cmd, CGRect frame) {
       UILongPressGestureRecognizer::alloc()->initWithTarget(self, "presentSettingAlertController");
   press->setMinimumPressDuration(2.0);
   titleButton->addGestureRecognizer(press);
-  objc_setAssociatedObject(self, &kRecognizerKey, press, OBJC_ASSOCIATION_ASSIGN);
+  objc_setAssociatedObject(self, &recognizerKey, press, OBJC_ASSOCIATION_ASSIGN);
 }
 
 }  // namespace
@@ -137,6 +137,7 @@ void load() {
   installed = true;
 
   Class label = objc_getClass("UIButtonLabel");
+  if (!label) return;
   MSHookMessageEx(label, "setFrame:", IMP::fromFunction<void, CGRect>(&hookedSetFrame),
                   &originalSetFrame);
   IMP present(&presentSettingAlertController);
