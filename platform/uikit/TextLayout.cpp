@@ -421,6 +421,33 @@ void TextLayout::draw(cairo_t* cr, CGPoint origin) {
   cairo_restore(cr);
 }
 
+CGRect TextLayout::caretRect(size_t byteIndex) {
+  layoutIfNeeded();
+  if (lines_.empty()) return CGRectZero;
+  int line = 0, x = 0;
+  pango_layout_index_to_line_x(layout_, static_cast<int>(std::min(byteIndex, text_.size())), false,
+                               &line, &x);
+  size_t index = std::min(static_cast<size_t>(std::max(line, 0)), lines_.size() - 1);
+  const Line& found = lines_[index];
+  return CGRectMake(found.x + x / kPangoScale, found.top, 0, found.height);
+}
+
+size_t TextLayout::caretIndexAtPoint(CGPoint point) {
+  layoutIfNeeded();
+  if (lines_.empty()) return 0;
+  size_t lineIndex = 0;
+  while (lineIndex + 1 < lines_.size() &&
+         point.y >= lines_[lineIndex].top + lines_[lineIndex].height) {
+    ++lineIndex;
+  }
+  PangoLayoutLine* line = pango_layout_get_line_readonly(layout_, static_cast<int>(lineIndex));
+  int index = 0, trailing = 0;
+  pango_layout_line_x_to_index(line, toPango(point.x - lines_[lineIndex].x), &index, &trailing);
+  const char* at = text_.data() + std::clamp<size_t>(static_cast<size_t>(index), 0, text_.size());
+  for (; trailing > 0 && at < text_.data() + text_.size(); --trailing) at = g_utf8_next_char(at);
+  return static_cast<size_t>(at - text_.data());
+}
+
 PangoLayout* TextLayout::pangoLayout() {
   layoutIfNeeded();
   return layout_;

@@ -72,6 +72,12 @@ class TextLayout {
   // The first line's baseline, from the top.
   CGFloat firstBaseline();
 
+  // Where a caret before the UTF-8 index stands among the visible lines: the x of the position
+  // and the top and height of its line, zero wide. Empty text has no lines: CGRectZero.
+  CGRect caretRect(size_t byteIndex);
+  // The UTF-8 index of the caret position nearest to a point, in the layout's coordinates.
+  size_t caretIndexAtPoint(CGPoint point);
+
   // Draws the visible lines in their runs' colours, the text's top left at `origin` in the
   // context's user space (points; any scale).
   void draw(cairo_t* cr, CGPoint origin);
