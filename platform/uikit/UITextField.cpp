@@ -1,8 +1,51 @@
 #include "uikit/UITextField.h"
 
+#include <cairo.h>
+
+#include <algorithm>
 #include <cmath>
 
-OBJC_CLASS_IMPL(UITextField) {}
+#include "foundation/NSDictionary.h"
+#include "foundation/NSNotificationCenter.h"
+#include "foundation/UTF16.h"
+#include "uikit/NSAttributedString.h"
+#include "uikit/TextLayout.h"
+#include "uikit/UIGraphics.h"
+#include "uikit/UIKeyboard.h"
+#include "uikit/UITapGestureRecognizer.h"
+
+OBJC_CLASS_IMPL(UITextField) {
+  c.method("paste:", &UITextField::paste);
+}
+
+namespace {
+
+// The rounded-rect field keeps its text off the rounded ends; line and bezel borders need less.
+CGFloat horizontalPadding(UITextBorderStyle style) {
+  switch (style) {
+    case UITextBorderStyleRoundedRect:
+      return 7;
+    case UITextBorderStyleLine:
+    case UITextBorderStyleBezel:
+      return 2;
+    case UITextBorderStyleNone:
+      break;
+  }
+  return 0;
+}
+
+void setSource(cairo_t* cr, const std::shared_ptr<UIColor>& color) {
+  CGFloat r = 0, g = 0, b = 0, a = 1;
+  if (color) color->getRed(&r, &g, &b, &a);
+  cairo_set_source_rgba(cr, r, g, b, a);
+}
+
+}  // namespace
+
+UITextField::~UITextField() {
+  // A field that dies with focus takes the keyboard down with it.
+  if (UIKeyboard::shared().isVisible()) UIKeyboard::shared().firstResponderDidChange();
+}
 
 std::shared_ptr<UITextField> UITextField::initWithFrame(CGRect frame) {
   UIControl::initWithFrame(frame);
@@ -10,14 +53,30 @@ std::shared_ptr<UITextField> UITextField::initWithFrame(CGRect frame) {
   return selfAs<UITextField>();
 }
 
+// ---- Properties ----
+
 void UITextField::setText(const std::string& text) {
   if (text_ == text) return;
-  text_ = text;
+  text_ = toUTF8(toUTF16(text));
+  resetEditingState(utf16Length(text_));
   invalidateIntrinsicContentSize();
+  setNeedsDisplay();
 }
 
 void UITextField::setPlaceholder(const std::string& placeholder) {
   placeholder_ = placeholder;
+  setNeedsDisplay();
+}
+
+void UITextField::setSecureTextEntry(bool secure) {
+  secureTextEntry_ = secure;
+  setNeedsDisplay();
+}
+
+void UITextField::setBorderStyle(UITextBorderStyle style) {
+  borderStyle_ = style;
+  invalidateIntrinsicContentSize();
+  setNeedsDisplay();
 }
 
 std::shared_ptr<UIFont> UITextField::font() const {
@@ -27,14 +86,196 @@ std::shared_ptr<UIFont> UITextField::font() const {
 void UITextField::setFont(std::shared_ptr<UIFont> font) {
   font_ = std::move(font);
   invalidateIntrinsicContentSize();
+  setNeedsDisplay();
 }
 
 std::shared_ptr<UIColor> UITextField::textColor() const {
   return textColor_ ? textColor_ : UIColor::labelColor();
 }
 
+void UITextField::setTextColor(std::shared_ptr<UIColor> color) {
+  textColor_ = std::move(color);
+  setNeedsDisplay();
+}
+
 CGSize UITextField::intrinsicContentSize() const {
   CGFloat line = std::ceil(font()->lineHeight());
   CGFloat padding = borderStyle_ == UITextBorderStyleRoundedRect ? 14 : 0;
   return CGSizeMake(UIViewNoIntrinsicMetric, line + padding);
+}
+
+CGRect UITextField::textRectForBounds(CGRect bounds) const {
+  CGFloat padding = horizontalPadding(borderStyle_);
+  return CGRectInset(bounds, padding, 0);
+}
+
+// ---- Focus ----
+
+bool UITextField::becomeFirstResponder() {
+  if (isFirstResponder()) return true;
+  if (!canBecomeFirstResponder() || !window()) return false;
+  auto me = selfAs<UITextField>();
+  auto delegate = this->delegate();
+  if (delegate && !delegate->textFieldShouldBeginEditing(me)) return false;
+  {
+    UIKeyboard::FocusTransfer transfer;
+    if (!UIControl::becomeFirstResponder()) return false;
+    setNeedsDisplay();
+    if (delegate) delegate->textFieldDidBeginEditing(me);
+    sendActionsForControlEvents(UIControlEventEditingDidBegin);
+    NSNotificationCenter::defaultCenter()->postNotificationName(
+        UITextFieldTextDidBeginEditingNotification, me);
+  }
+  return true;
+}
+
+bool UITextField::resignFirstResponder() {
+  if (!isFirstResponder()) return UIControl::resignFirstResponder();
+  auto me = selfAs<UITextField>();
+  auto delegate = this->delegate();
+  if (delegate && !delegate->textFieldShouldEndEditing(me)) return false;
+  if (!UIControl::resignFirstResponder()) return false;
+  unmarkText();
+  setNeedsDisplay();
+  if (delegate) delegate->textFieldDidEndEditing(me);
+  sendActionsForControlEvents(UIControlEventEditingDidEnd);
+  NSNotificationCenter::defaultCenter()->postNotificationName(
+      UITextFieldTextDidEndEditingNotification, me);
+  UIKeyboard::shared().firstResponderDidChange();
+  return true;
+}
+
+void UITextField::didMoveToWindow() {
+  UIControl::didMoveToWindow();
+  if (!window() && isFirstResponder()) resignFirstResponder();
+}
+
+bool UITextField::gestureRecognizerShouldBegin(
+    const std::shared_ptr<UIGestureRecognizer>& recognizer) {
+  // A single tap on the field focuses it; it is not a tap on the views around it.
+  auto tap = std::dynamic_pointer_cast<UITapGestureRecognizer>(recognizer);
+  if (tap && recognizer->view().get() != this && tap->numberOfTapsRequired() == 1 && isEnabled()) {
+    return false;
+  }
+  return UIControl::gestureRecognizerShouldBegin(recognizer);
+}
+
+void UITextField::touchUpInside(const std::shared_ptr<UIEvent>& event) {
+  auto keep = selfAs<UITextField>();
+  UIControl::touchUpInside(event);
+  becomeFirstResponder();
+}
+
+void UITextField::paste(const id&) {
+  pasteFromPasteboard();
+}
+
+void UITextField::returnKeyPressed() {
+  auto me = selfAs<UITextField>();
+  auto delegate = this->delegate();
+  if (delegate && !delegate->textFieldShouldReturn(me)) return;
+  if (!(allControlEvents() & UIControlEventEditingDidEndOnExit)) return;
+  sendActionsForControlEvents(UIControlEventEditingDidEndOnExit);
+  resignFirstResponder();
+}
+
+// ---- Editing ----
+
+std::u16string UITextField::editingText() const {
+  return toUTF16(text_);
+}
+
+bool UITextField::shouldReplaceText(NSRange range, const std::string& replacement) {
+  auto delegate = this->delegate();
+  return !delegate ||
+         delegate->shouldChangeCharactersInRange(selfAs<UITextField>(), range, replacement);
+}
+
+void UITextField::replaceText(NSRange range, std::u16string_view replacement) {
+  std::u16string units = toUTF16(text_);
+  std::u16string oneLine(replacement);
+  // One line: a break becomes a space, unit for unit, so the caret lands where it would have.
+  std::replace(oneLine.begin(), oneLine.end(), u'\n', u' ');
+  std::replace(oneLine.begin(), oneLine.end(), u'\r', u' ');
+  units.replace(range.location, range.length, oneLine);
+  text_ = toUTF8(units);
+}
+
+void UITextField::editingDidChangeText() {
+  auto me = selfAs<UITextField>();
+  invalidateIntrinsicContentSize();
+  setNeedsDisplay();
+  sendActionsForControlEvents(UIControlEventEditingChanged);
+  NSNotificationCenter::defaultCenter()->postNotificationName(UITextFieldTextDidChangeNotification,
+                                                              me);
+}
+
+// ---- Drawing ----
+
+std::string UITextField::displayedText() const {
+  if (!secureTextEntry_) return text_;
+  std::string bullets;
+  for (size_t i = UITextGraphemes(text_).size(); i > 0; --i) bullets += "\u2022";
+  return bullets;
+}
+
+std::shared_ptr<NSDictionary> UITextField::attributes(const std::shared_ptr<UIColor>& color) const {
+  auto attributes = NSMutableDictionary::dictionary();
+  attributes->setObject(font(), NSFontAttributeName);
+  attributes->setObject(color, NSForegroundColorAttributeName);
+  return attributes->copy();
+}
+
+void UITextField::drawRect(CGRect) {
+  cairo_t* cr = UIGraphicsGetCurrentContext();
+  if (!cr) return;
+  CGRect area = bounds();
+  if (borderStyle_ != UITextBorderStyleNone) {
+    CGRect edge = CGRectInset(area, 0.5, 0.5);
+    if (borderStyle_ == UITextBorderStyleRoundedRect) {
+      const double r = 5, x = edge.origin.x, y = edge.origin.y;
+      const double w = edge.size.width, h = edge.size.height;
+      cairo_new_sub_path(cr);
+      cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
+      cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
+      cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
+      cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
+      cairo_close_path(cr);
+      setSource(cr, UIColor::systemGray4Color());
+    } else {
+      cairo_rectangle(cr, edge.origin.x, edge.origin.y, edge.size.width, edge.size.height);
+      setSource(cr, UIColor::labelColor());
+    }
+    cairo_set_line_width(cr, borderStyle_ == UITextBorderStyleBezel ? 2 : 1);
+    cairo_stroke(cr);
+  }
+
+  CGRect textRect = textRectForBounds(area);
+  bool showsPlaceholder = text_.empty();
+  TextLayout layout;
+  layout.setSingleLine(true);
+  layout.setLineBreakMode(NSLineBreakByTruncatingTail);
+  layout.setSize(CGSizeMake(textRect.size.width, 0));
+  layout.setText(
+      showsPlaceholder ? placeholder_ : displayedText(),
+      attributes(showsPlaceholder ? UIColor::placeholderTextColor() : textColor()).get());
+  CGFloat lineHeight = font()->lineHeight();
+  CGFloat top = CGRectGetMidY(textRect) - lineHeight / 2;
+  if (!showsPlaceholder || !placeholder_.empty()) {
+    layout.draw(cr, CGPointMake(textRect.origin.x, top));
+  }
+
+  if (isFirstResponder() && selectedRange().length == 0) {
+    CGFloat x = textRect.origin.x;
+    if (!showsPlaceholder) {
+      // Bullets stand one for each character, so the caret counts characters there.
+      std::string before =
+          toUTF8(std::u16string_view(toUTF16(text_)).substr(0, selectedRange().location));
+      if (secureTextEntry_) before = std::string(UITextGraphemes(before).size() * 3, '\0');
+      x += layout.caretRect(before.size()).origin.x;
+    }
+    setSource(cr, tintColor());
+    cairo_rectangle(cr, std::max(x - 1, 0.0), top, 2, lineHeight);
+    cairo_fill(cr);
+  }
 }
