@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/NSDictionary.h"
+#include "foundation/NSNotificationCenter.h"
+#include "foundation/NSNumber.h"
+#include "foundation/RunLoop.h"
+#include "uikit/NSValue.h"
+#include "uikit/UIApplication.h"
+#include "uikit/UIKeyboard.h"
+#include "uikit/UITapGestureRecognizer.h"
+#include "uikit/UITextField.h"
+#include "uikit/UITextView.h"
+#include "uikit/UIViewController.h"
+#include "uikit/UIWindow.h"
+
+namespace {
+
+struct Posted {
+  std::string name;
+  CGRect begin;
+  CGRect end;
+  double duration;
+  long curve;
+};
+
+class ReturnDelegate : public UITextFieldDelegate {
+ public:
+  bool textFieldShouldReturn(const std::shared_ptr<UITextField>& field) override {
+    returned.push_back(field->text());
+    return answer;
+  }
+  bool shouldChangeCharactersInRange(const std::shared_ptr<UITextField>&, NSRange,
+                                     const std::string& string) override {
+    return string != "!";
+  }
+  bool answer = true;
+  std::vector<std::string> returned;
+};
+
+class Dismisser : public NSObject {
+  OBJC_CLASS(Dismisser, NSObject);
+
+ public:
+  void dismiss() { ++dismissals; }
+  int dismissals = 0;
+};
+
+class KeyboardTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RunLoop::useManualClock();
+    window = UIWindow::alloc()->init();
+    window->makeKeyAndVisible();
+    first = UITextView::alloc()->initWithFrame(CGRectMake(10, 100, 300, 60));
+    second = UITextView::alloc()->initWithFrame(CGRectMake(10, 200, 300, 60));
+    field = UITextField::alloc()->initWithFrame(CGRectMake(10, 300, 300, 40));
+    window->addSubview(first);
+    window->addSubview(second);
+    window->addSubview(field);
+    auto center = NSNotificationCenter::defaultCenter();
+    for (const auto& name : {UIKeyboardWillShowNotification, UIKeyboardDidShowNotification,
+                             UIKeyboardWillHideNotification, UIKeyboardDidHideNotification}) {
+      tokens.push_back(center->addObserverForName(
+          name, nullptr, nullptr, [this](const std::shared_ptr<NSNotification>& note) {
+            auto info = note->userInfo();
+            auto frame = [&](std::string_view key) {
+              auto value = std::dynamic_pointer_cast<NSValue>(info->objectForKey(key));
+              return value ? value->CGRectValue() : CGRectZero;
+            };
+            auto number = [&](std::string_view key) {
+              return std::dynamic_pointer_cast<NSNumber>(info->objectForKey(key));
+            };
+            posted.push_back({note->name(), frame(UIKeyboardFrameBeginUserInfoKey),
+                              frame(UIKeyboardFrameEndUserInfoKey),
+                              number(UIKeyboardAnimationDurationUserInfoKey)->doubleValue(),
+                              number(UIKeyboardAnimationCurveUserInfoKey)->integerValue()});
+          }));
+    }
+  }
+
+  void TearDown() override {
+    if (auto responder = UIResponder::currentFirstResponder()) responder->resignFirstResponder();
+    RunLoop::advance(1);
+    for (auto& token : tokens) NSNotificationCenter::defaultCenter()->removeObserver(token);
+    UIApplication::sharedApplication()->cancelAllTouches();
+  }
+
+  std::vector<std::string> names() const {
+    std::vector<std::string> list;
+    for (const Posted& p : posted) list.push_back(p.name);
+    return list;
+  }
+
+  void tap(CGPoint point) {
+    UIApplication::sharedApplication()->touchDown(point);
+    UIApplication::sharedApplication()->touchUp(point);
+    RunLoop::advance(0.5);
+  }
+
+  UIKeyboard& keyboard = UIKeyboard::shared();
+  std::shared_ptr<UIWindow> window;
+  std::shared_ptr<UITextView> first;
+  std::shared_ptr<UITextView> second;
+  std::shared_ptr<UITextField> field;
+  std::vector<id> tokens;
+  std::vector<Posted> posted;
+};
+
+TEST_F(KeyboardTest, ShowingAndHidingPostTheirNotificationsWithScreenFrames) {
+  const CGRect onScreen = CGRectMake(0, 508, 390, 336);
+  const CGRect below = CGRectMake(0, 844, 390, 336);
+
+  ASSERT_TRUE(first->becomeFirstResponder());
+  EXPECT_EQ(names(), std::vector<std::string>{UIKeyboardWillShowNotification});
+  RunLoop::advance(0.25);
+  EXPECT_TRUE(keyboard.isVisible());
+  EXPECT_EQ(keyboard.frameInScreen(), onScreen);
+  first->resignFirstResponder();
+  RunLoop::advance(0.25);
+
+  ASSERT_EQ(names(), (std::vector<std::string>{
+                         UIKeyboardWillShowNotification, UIKeyboardDidShowNotification,
+                         UIKeyboardWillHideNotification, UIKeyboardDidHideNotification}));
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(posted[i].begin, below);
+    EXPECT_EQ(posted[i].end, onScreen);
+    EXPECT_EQ(posted[i + 2].begin, onScreen);
+    EXPECT_EQ(posted[i + 2].end, below);
+  }
+  for (const Posted& p : posted) {
+    EXPECT_EQ(p.duration, 0.25);
+    EXPECT_EQ(p.curve, 7);
+  }
+  EXPECT_FALSE(keyboard.isVisible());
+  EXPECT_EQ(keyboard.frameInScreen(), below);
+}
+
+TEST_F(KeyboardTest, TheKeyboardWindowLiesAboveTheAppAndTakesTheTouchesOnIt) {
+  ASSERT_TRUE(first->becomeFirstResponder());
+  RunLoop::advance(0.25);
+
+  auto windows = UIApplication::sharedApplication()->windows();
+  ASSERT_FALSE(windows.empty());
+  EXPECT_EQ(windows.back(), keyboard.window());
+  EXPECT_GT(keyboard.window()->windowLevel(), UIWindowLevelAlert);
+  EXPECT_FALSE(keyboard.window()->isKeyWindow());
+  EXPECT_EQ(keyboard.window()->frame(), keyboard.frameInScreen());
+
+  // The space bar sits in the fourth row of keys, in the middle.
+  tap(CGPointMake(195, 508 + 53 + 3 * 54 + 20));
+  EXPECT_EQ(first->text()->utf8(), " ");
+}
+
+TEST_F(KeyboardTest, FocusMovingBetweenTextInputsKeepsTheKeyboardUpWithoutNotifications) {
+  ASSERT_TRUE(first->becomeFirstResponder());
+  RunLoop::advance(0.25);
+  posted.clear();
+
+  ASSERT_TRUE(second->becomeFirstResponder());
+  ASSERT_TRUE(field->becomeFirstResponder());
+  RunLoop::advance(1);
+
+  EXPECT_TRUE(posted.empty());
+  EXPECT_TRUE(keyboard.isVisible());
+  keyboard.type("x");
+  EXPECT_EQ(field->text(), "x");
+  EXPECT_EQ(second->text()->utf8(), "");
+}
+
+TEST_F(KeyboardTest, ATapOnATextViewFocusesItAndIsNotATapOnTheViewsAroundIt) {
+  auto dismisser = Dismisser::alloc();
+  window->addGestureRecognizer(
+      UITapGestureRecognizer::alloc()->initWithTarget(dismisser, "dismiss"));
+  first->setText("hello");
+
+  tap(CGPointMake(12, 118));
+  EXPECT_TRUE(first->isFirstResponder());
+  EXPECT_TRUE(keyboard.isVisible());
+  EXPECT_EQ(dismisser->dismissals, 0);
+  // The tap left of the text put the caret before it.
+  EXPECT_EQ(first->selectedRange(), NSMakeRange(0, 0));
+
+  tap(CGPointMake(200, 400));
+  EXPECT_EQ(dismisser->dismissals, 1);
+}
+
+TEST_F(KeyboardTest, ATextInputLeavingTheWindowOrDyingTakesTheKeyboardDown) {
+  ASSERT_TRUE(first->becomeFirstResponder());
+  RunLoop::advance(0.25);
+
+  first->removeFromSuperview();
+  EXPECT_FALSE(first->isFirstResponder());
+  EXPECT_FALSE(keyboard.isVisible());
+
+  ASSERT_TRUE(second->becomeFirstResponder());
+  second->removeFromSuperview();
+  second.reset();
+  EXPECT_FALSE(keyboard.isVisible());
+}
+
+TEST_F(KeyboardTest, KeysWithoutAFocusedTextInputDoNothing) {
+  EXPECT_NO_THROW(keyboard.type("abc"));
+  EXPECT_NO_THROW(keyboard.pressBackspace());
+  EXPECT_NO_THROW(keyboard.pressReturn());
+  EXPECT_NO_THROW(keyboard.paste("abc"));
+  EXPECT_EQ(first->text()->utf8(), "");
+  EXPECT_FALSE(keyboard.isVisible());
+}
+
+TEST_F(KeyboardTest, ReturnInATextFieldAsksTheDelegateAndEndsEditingOnlyWhenSomeoneListens) {
+  auto delegate = std::make_shared<ReturnDelegate>();
+  field->setDelegate(delegate);
+  ASSERT_TRUE(field->becomeFirstResponder());
+  keyboard.type("go!\n");
+
+  keyboard.pressReturn();
+  EXPECT_EQ(delegate->returned, std::vector<std::string>{"go "});
+  EXPECT_TRUE(field->isFirstResponder());
+
+  auto dismisser = Dismisser::alloc();
+  field->addTarget(dismisser, "dismiss", UIControlEventEditingDidEndOnExit);
+  delegate->answer = false;
+  keyboard.pressReturn();
+  EXPECT_TRUE(field->isFirstResponder());
+
+  delegate->answer = true;
+  keyboard.pressReturn();
+  EXPECT_EQ(dismisser->dismissals, 1);
+  EXPECT_FALSE(field->isFirstResponder());
+  EXPECT_FALSE(keyboard.isVisible());
+}
+
+TEST(NSValueBoxes, KeepTheirGeometryAndCompareByIt) {
+  auto rect = NSValue::valueWithCGRect(CGRectMake(0, 508, 390, 336));
+
+  EXPECT_EQ(rect->CGRectValue(), CGRectMake(0, 508, 390, 336));
+  EXPECT_EQ(rect->description(), "NSRect: {{0, 508}, {390, 336}}");
+  EXPECT_TRUE(rect->isEqual(NSValue::valueWithCGRect(CGRectMake(0, 508, 390, 336))));
+  EXPECT_FALSE(rect->isEqual(NSValue::valueWithCGSize(CGSizeMake(390, 336))));
+  EXPECT_EQ(NSValue::valueWithCGPoint(CGPointMake(1, 2))->CGRectValue(), CGRectZero);
+}
+
+}  // namespace
+
+OBJC_CLASS_IMPL(Dismisser) {
+  c.method("dismiss", &Dismisser::dismiss);
+}
