@@ -66,7 +66,9 @@ void paintContents(cairo_t* cr, cairo_surface_t* image, CGRect rect) {
 }  // namespace
 
 bool LayerPainter::isCulled(CGRect deviceRect) const {
-  return cull_ && !CGRectIntersectsRect(*cull_, deviceRect);
+  if (!cull_) return false;
+  return std::none_of(cull_->begin(), cull_->end(),
+                      [&](const CGRect& rect) { return CGRectIntersectsRect(rect, deviceRect); });
 }
 
 void LayerPainter::paintLayer(const CALayer& layer, UIUserInterfaceStyle inherited) {
@@ -100,7 +102,7 @@ void LayerPainter::paint(const CALayer& layer, UIView* view, const LayerState& s
   cairo_get_matrix(cr_, &toDevice);
   double scale = deviceScaleOf(toDevice);
   bool shadow = state.hasShadow();
-  CGRect own = transformedBounds(toDevice, state.bounds);
+  CGRect own = transformedBounds(toDevice, drawnRect(view, state));
   if (shadow) own = CGRectInset(own, -state.shadowReach() * scale, -state.shadowReach() * scale);
   bool ownVisible = !isCulled(own);
   if (!ownVisible && (state.masksToBounds || layer.sublayers().empty())) return;
@@ -123,7 +125,8 @@ void LayerPainter::paint(const CALayer& layer, UIView* view, const LayerState& s
   CGRect extent = subtreeExtent(layer, state, toDevice);
   if (isCulled(extent)) return;
   cairo_save(cr_);
-  clipToDeviceRect(cr_, pixelAligned(extent));
+  // Glyphs may overhang their view a little.
+  clipToDeviceRect(cr_, pixelAligned(CGRectInset(extent, -2, -2)));
   if (fade) cairo_push_group(cr_);
   if (shadow) cairo_push_group(cr_);
   paintBody(layer, view, state, style, ownVisible);
@@ -251,7 +254,7 @@ void LayerPainter::paintShadow(cairo_pattern_t* picture, const LayerState& state
 
 CGRect LayerPainter::subtreeExtent(const CALayer& layer, const LayerState& state,
                                    const cairo_matrix_t& toDevice) {
-  CGRect extent = transformedBounds(toDevice, state.bounds);
+  CGRect extent = transformedBounds(toDevice, drawnRect(viewOfLayer(layer), state));
   if (state.hasShadow()) {
     double reach = state.shadowReach() * deviceScaleOf(toDevice);
     extent = CGRectInset(extent, -reach, -reach);

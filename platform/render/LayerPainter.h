@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <optional>
+#include <vector>
 
 #include "quartz/CALayer.h"
 #include "quartz/UITraitCollection.h"
@@ -19,8 +20,8 @@ class LayerPainter {
   // The context's matrix maps the coordinates the layers are placed in to device pixels.
   explicit LayerPainter(cairo_t* cr) : cr_(cr) {}
 
-  // Layers wholly outside this device rectangle are skipped (nothing is skipped by default).
-  void setCullRect(CGRect deviceRect) { cull_ = deviceRect; }
+  // Layers wholly outside these device rectangles are skipped (nothing is skipped by default).
+  void setCullRects(std::vector<CGRect> deviceRects) { cull_ = std::move(deviceRects); }
 
   // A layer placed in the current coordinates, and its subtree. `inherited` is the appearance of
   // the superview (a view without an override of its own draws in it).
@@ -42,7 +43,7 @@ class LayerPainter {
   bool isCulled(CGRect deviceRect) const;
 
   cairo_t* cr_;
-  std::optional<CGRect> cull_;
+  std::optional<std::vector<CGRect>> cull_;
 };
 
 }  // namespace render

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "quartz/CAAnimationTimeline.h"
+#include "uikit/UIImageView.h"
 #include "uikit/UIView.h"
 
 namespace render {
@@ -131,6 +132,14 @@ double LayerState::shadowReach() const {
   // A Gaussian of standard deviation radius / 2 fades out within three deviations.
   return 1.5 * std::max(shadowRadius, 0.0) +
          std::max(std::abs(shadowOffset.width), std::abs(shadowOffset.height)) + 1;
+}
+
+CGRect drawnRect(const UIView* view, const LayerState& state) {
+  const auto* imageView = dynamic_cast<const UIImageView*>(view);
+  if (!imageView || !imageView->image()) return state.bounds;
+  CGRect image = UIImageView::imageRectForContentMode(imageView->image()->size(), state.bounds,
+                                                      imageView->contentMode());
+  return CGRectUnion(state.bounds, image);
 }
 
 CGRect transformedBounds(const cairo_matrix_t& matrix, CGRect rect) {

@@ -43,6 +43,10 @@ struct LayerState {
   double shadowReach() const;
 };
 
+// Where a layer's own drawing may go, in its bounds coordinates: its bounds, and for an image
+// view the image's rectangle too (an aspect-filled image overflows an unclipped view).
+CGRect drawnRect(const UIView* view, const LayerState& state);
+
 // The rectangle's bounding box under a matrix.
 CGRect transformedBounds(const cairo_matrix_t& matrix, CGRect rect);
 // The smallest rectangle of whole pixels that holds the rectangle.

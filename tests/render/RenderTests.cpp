@@ -1,6 +1,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "foundation/RunLoop.h"
 #include "render/ImageComparison.h"
 #include "render/Renderer.h"
+#include "render/ScreenRenderer.h"
 #include "uikit/UIBlurEffect.h"
 #include "uikit/UIImage.h"
 #include "uikit/UIImageView.h"
@@ -81,15 +83,7 @@ std::shared_ptr<UIImage> circleImage(int size, double red, double green, double 
   cairo_arc(cr, size / 2.0, size / 2.0, size / 2.0, 0, 2 * M_PI);
   cairo_fill(cr);
   cairo_destroy(cr);
-  std::vector<uint8_t> bytes;
-  cairo_surface_write_to_png_stream(
-      surface,
-      [](void* closure, const unsigned char* data, unsigned int length) {
-        auto* out = static_cast<std::vector<uint8_t>*>(closure);
-        out->insert(out->end(), data, data + length);
-        return CAIRO_STATUS_SUCCESS;
-      },
-      &bytes);
+  std::vector<uint8_t> bytes = render::pngData(surface);
   cairo_surface_destroy(surface);
   return UIImage::imageWithData(NSData::dataWithBytes(std::move(bytes)), scale);
 }
@@ -290,6 +284,192 @@ TEST_F(Render, ADynamicColourFollowsTheAppearanceOfEachView) {
   expectMatchesReference(picture.get(), "light-and-dark");
   EXPECT_TRUE(isColour(pixelAt(picture.get(), 20, 20), 240, 240, 240));
   EXPECT_TRUE(isColour(pixelAt(picture.get(), 60, 20), 30, 30, 30));
+}
+
+// ---- The screen ----
+
+constexpr render::RenderOptions kOneX{1, {390, 844}};
+
+std::shared_ptr<UIWindow> shownWindow(std::shared_ptr<UIColor> colour,
+                                      UIWindowLevel level = UIWindowLevelNormal) {
+  auto window = UIWindow::alloc()->init();
+  window->setBackgroundColor(std::move(colour));
+  window->setWindowLevel(level);
+  window->makeKeyAndVisible();
+  return window;
+}
+
+TEST_F(Render, WindowsAreDrawnLowestLevelFirstAndHiddenOnesNotAtAll) {
+  auto alert = shownWindow(nullptr, UIWindowLevelAlert);
+  alert->addSubview(viewWith(CGRectMake(0, 0, 100, 100), rgb(255, 0, 0)));
+  auto normal = shownWindow(rgb(0, 0, 255));
+  auto hidden = shownWindow(rgb(0, 255, 0), UIWindowLevelStatusBar);
+  hidden->setHidden(true);
+
+  auto picture = owned(render::renderScreen(kOneX));
+
+  ASSERT_EQ(cairo_image_surface_get_width(picture.get()), 390);
+  ASSERT_EQ(cairo_image_surface_get_height(picture.get()), 844);
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 50, 50), 255, 0, 0)) << "the alert, shown first";
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 200, 400), 0, 0, 255));
+}
+
+TEST_F(Render, TransformsTurnAboutTheCentreAndTheBoundsOriginShiftsTheContent) {
+  auto window = shownWindow(UIColor::whiteColor());
+  // A 100 x 20 bar turned a quarter about its centre stands 20 wide and 100 tall.
+  auto bar = viewWith(CGRectMake(0, 0, 100, 20), rgb(0, 0, 0));
+  bar->setCenter(CGPointMake(100, 100));
+  bar->setTransform(CGAffineTransformMakeRotation(M_PI / 2));
+  window->addSubview(bar);
+  auto scrolled = viewWith(CGRectMake(200, 0, 100, 200), rgb(255, 255, 0));
+  scrolled->setBounds(CGRectMake(0, 50, 100, 200));
+  scrolled->addSubview(viewWith(CGRectMake(0, 50, 100, 20), rgb(255, 0, 0)));
+  window->addSubview(scrolled);
+  auto hidden = viewWith(CGRectMake(0, 300, 50, 50), rgb(255, 0, 0));
+  hidden->setHidden(true);
+  window->addSubview(hidden);
+
+  auto picture = owned(render::renderScreen(kOneX));
+
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 100, 60), 0, 0, 0));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 60, 100), 255, 255, 255));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 250, 10), 255, 0, 0)) << "scrolled up by 50";
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 250, 60), 255, 255, 0));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 25, 325), 255, 255, 255));
+}
+
+// A layer that draws itself, as a player or camera preview layer does.
+class StripeLayer : public CALayer {
+ public:
+  void drawInContext(cairo_t* cr) override {
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    cairo_rectangle(cr, 0, 0, bounds().size.width, bounds().size.height / 2);
+    cairo_fill(cr);
+  }
+};
+
+TEST_F(Render, ALayerOfItsOwnDrawsInItsBoundsUnderTheViewsClip) {
+  auto window = shownWindow(UIColor::whiteColor());
+  auto host = viewWith(CGRectMake(10, 10, 100, 100), rgb(0, 0, 255));
+  host->setClipsToBounds(true);
+  auto stripe = std::make_shared<StripeLayer>();
+  stripe->setFrame(CGRectMake(50, 0, 100, 100));
+  host->layer()->addSublayer(stripe);
+  window->addSubview(host);
+
+  auto picture = owned(render::renderScreen(kOneX));
+
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 80, 30), 255, 0, 0));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 80, 90), 0, 0, 255));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 130, 30), 255, 255, 255)) << "clipped by the view";
+}
+
+// ---- Damage ----
+
+CGRect pointsAround(CGRect rect, double margin) {
+  return CGRectInset(rect, -margin, -margin);
+}
+
+void expectSameAsFullRender(render::ScreenRenderer& renderer) {
+  auto full = owned(render::renderScreen(renderer.options()));
+  auto difference = render::compareImages(renderer.surface(), full.get(), 0);
+  EXPECT_TRUE(difference.sameSize);
+  EXPECT_EQ(difference.differingPixels, 0) << "largest " << difference.largestDifference;
+}
+
+TEST_F(Render, ChangingOneSmallViewRedrawsOnlyItsRectangleAndMatchesAFullRender) {
+  auto window = shownWindow(UIColor::systemBackgroundColor());
+  auto small = viewWith(CGRectMake(100, 200, 30, 20), rgb(0, 128, 0));
+  small->layer()->setCornerRadius(6);
+  window->addSubview(viewWith(CGRectMake(0, 0, 390, 100), rgb(200, 0, 0)));
+  window->addSubview(small);
+  render::ScreenRenderer renderer(kOneX);
+  ASSERT_EQ(renderer.renderFrame().size(), 1u);
+
+  EXPECT_TRUE(renderer.renderFrame().empty()) << "nothing changed";
+  small->setBackgroundColor(rgb(0, 0, 200));
+  auto redrawn = renderer.renderFrame();
+
+  ASSERT_EQ(redrawn.size(), 1u);
+  EXPECT_TRUE(CGRectContainsRect(redrawn[0], small->frame()));
+  EXPECT_TRUE(CGRectContainsRect(pointsAround(small->frame(), 3), redrawn[0]));
+  expectSameAsFullRender(renderer);
+}
+
+TEST_F(Render, MovedRemovedAndRedisplayedViewsRedrawWhereTheyWereAndAre) {
+  auto window = shownWindow(UIColor::whiteColor());
+  auto mover = viewWith(CGRectMake(10, 10, 40, 40), rgb(0, 0, 0));
+  auto leaver = viewWith(CGRectMake(300, 700, 40, 40), rgb(255, 0, 0));
+  auto label = UILabel::alloc()->initWithFrame(CGRectMake(10, 400, 200, 30));
+  label->setText("Before");
+  window->addSubview(mover);
+  window->addSubview(leaver);
+  window->addSubview(label);
+  render::ScreenRenderer renderer(kOneX);
+  renderer.renderFrame();
+
+  mover->setFrame(CGRectMake(200, 10, 40, 40));
+  leaver->removeFromSuperview();
+  label->setText("After");
+  auto redrawn = renderer.renderFrame();
+
+  auto covered = [&](CGRect rect) {
+    return std::any_of(redrawn.begin(), redrawn.end(),
+                       [&](CGRect r) { return CGRectContainsRect(r, rect); });
+  };
+  EXPECT_TRUE(covered(CGRectMake(10, 10, 40, 40)));
+  EXPECT_TRUE(covered(CGRectMake(200, 10, 40, 40)));
+  EXPECT_TRUE(covered(CGRectMake(300, 700, 40, 40)));
+  EXPECT_TRUE(covered(label->frame()));
+  EXPECT_FALSE(covered(CGRectMake(0, 100, 390, 200)));
+  expectSameAsFullRender(renderer);
+}
+
+TEST_F(Render, AChangeBeneathABlurRedrawsTheWholeBlur) {
+  auto window = shownWindow(UIColor::whiteColor());
+  auto beneath = viewWith(CGRectMake(150, 20, 20, 20), rgb(255, 0, 0));
+  window->addSubview(beneath);
+  auto blur = UIVisualEffectView::alloc()->initWithEffect(
+      UIBlurEffect::effectWithStyle(UIBlurEffectStyleSystemMaterialDark));
+  blur->setFrame(CGRectMake(0, 0, 390, 100));
+  window->addSubview(blur);
+  render::ScreenRenderer renderer(kOneX);
+  renderer.renderFrame();
+
+  beneath->setBackgroundColor(rgb(0, 0, 255));
+  auto redrawn = renderer.renderFrame();
+
+  ASSERT_EQ(redrawn.size(), 1u);
+  EXPECT_TRUE(CGRectContainsRect(redrawn[0], blur->frame()));
+  expectSameAsFullRender(renderer);
+}
+
+TEST_F(Render, AnAnimationRedrawsEachFrameUntilItEnds) {
+  auto window = shownWindow(UIColor::whiteColor());
+  auto fader = viewWith(CGRectMake(10, 10, 40, 40), rgb(0, 0, 0));
+  auto shadowed = viewWith(CGRectMake(100, 100, 40, 40), rgb(0, 0, 255));
+  shadowed->layer()->setShadowOpacity(0.5);
+  shadowed->layer()->setShadowRadius(8);
+  window->addSubview(fader);
+  window->addSubview(shadowed);
+  render::ScreenRenderer renderer(kOneX);
+  renderer.renderFrame();
+
+  UIView::animateWithDuration(1, [&] {
+    fader->setAlpha(0);
+    shadowed->setCenter(CGPointMake(200, 300));
+  });
+  RunLoop::advance(0.25);
+  EXPECT_FALSE(renderer.renderFrame().empty());
+  expectSameAsFullRender(renderer);
+  RunLoop::advance(0.5);
+  EXPECT_FALSE(renderer.renderFrame().empty());
+  expectSameAsFullRender(renderer);
+  RunLoop::advance(0.5);
+  EXPECT_FALSE(renderer.renderFrame().empty());
+
+  EXPECT_TRUE(renderer.renderFrame().empty());
+  expectSameAsFullRender(renderer);
 }
 
 }  // namespace
