@@ -1,0 +1,22 @@
+#include "IGProfilePictureView.h"
+
+#include "foundation/NSData.h"
+#include "uikit/UIImage.h"
+
+OBJC_CLASS_IMPL(IGProfilePictureView) {}
+
+std::shared_ptr<IGProfilePictureView> IGProfilePictureView::initWithURL(
+    const std::shared_ptr<NSURL>& url) {
+  initWithFrame(CGRectZero);
+  setContentMode(UIViewContentModeScaleAspectFill);
+  setClipsToBounds(true);
+  setBackgroundColor(UIColor::systemGray4Color());
+  // Pictures come from the device (file URLs); a picture that cannot be read leaves the disc.
+  if (url) setImage(UIImage::imageWithData(NSData::dataWithContentsOfURL(url)));
+  return selfAs<IGProfilePictureView>();
+}
+
+void IGProfilePictureView::layoutSubviews() {
+  UIImageView::layoutSubviews();
+  layer()->setCornerRadius(bounds().size.width / 2);
+}
