@@ -1,0 +1,168 @@
+#include "SimWindow.h"
+
+#include <cstdio>
+
+#if defined(PARLO_SIM_HAS_SDL) && defined(PARLO_SIM_HAS_RENDER)
+#include <SDL.h>
+
+#include <algorithm>
+#include <string>
+
+#include "ScriptRunner.h"
+#include "foundation/Clock.h"
+#include "foundation/RunLoop.h"
+#include "render/Renderer.h"
+#include "uikit/UIApplication.h"
+#if __has_include("uikit/UIKeyboard.h")
+#include "uikit/UIKeyboard.h"
+#define PARLO_SIM_HAS_KEYBOARD 1
+#endif
+
+namespace sim {
+namespace {
+
+constexpr int kScreenWidth = 390;
+constexpr int kScreenHeight = 844;
+// Frames are drawn at 2x: sharp on most desktop screens and quick enough at 60 frames a second.
+constexpr double kDrawScale = 2;
+
+CGPoint mirrored(CGPoint point) {
+  return {kScreenWidth - point.x, kScreenHeight - point.y};
+}
+
+}  // namespace
+
+int runWindow(const std::string& title) {
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "no window: %s\n", SDL_GetError());
+    return 1;
+  }
+  SDL_Window* window =
+      SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenWidth,
+                       kScreenHeight, SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+  SDL_Renderer* renderer =
+      window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC) : nullptr;
+  if (!renderer) {
+    std::fprintf(stderr, "no window: %s\n", SDL_GetError());
+    if (window) SDL_DestroyWindow(window);
+    SDL_Quit();
+    return 1;
+  }
+  // Mouse positions come in screen points, whatever the window's size.
+  SDL_RenderSetLogicalSize(renderer, kScreenWidth, kScreenHeight);
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  SDL_Texture* texture = SDL_CreateTexture(
+      renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+      static_cast<int>(kScreenWidth * kDrawScale), static_cast<int>(kScreenHeight * kDrawScale));
+  SDL_StartTextInput();
+
+  auto app = UIApplication::sharedApplication();
+  bool running = true;
+  bool pinching = false;
+  double nextFrame = 0;
+  while (running) {
+    double now = Clock::now();
+    double wait = std::max(0.0, nextFrame - now);
+    if (auto due = RunLoop::nextDueTime()) wait = std::min(wait, std::max(0.0, *due - now));
+    SDL_Event event;
+    bool have = SDL_WaitEventTimeout(&event, static_cast<int>(wait * 1000));
+    while (have) {
+      switch (event.type) {
+        case SDL_QUIT:
+          running = false;
+          break;
+        case SDL_MOUSEBUTTONDOWN:
+          if (event.button.button == SDL_BUTTON_LEFT) {
+            CGPoint point{static_cast<CGFloat>(event.button.x),
+                          static_cast<CGFloat>(event.button.y)};
+            pinching = (SDL_GetModState() & KMOD_ALT) != 0;
+            app->touchDown(point, 0);
+            if (pinching) app->touchDown(mirrored(point), 1);
+          }
+          break;
+        case SDL_MOUSEMOTION:
+          if (app->isFingerDown(0)) {
+            CGPoint point{static_cast<CGFloat>(event.motion.x),
+                          static_cast<CGFloat>(event.motion.y)};
+            app->touchMove(point, 0);
+            if (pinching) app->touchMove(mirrored(point), 1);
+          }
+          break;
+        case SDL_MOUSEBUTTONUP:
+          if (event.button.button == SDL_BUTTON_LEFT) {
+            CGPoint point{static_cast<CGFloat>(event.button.x),
+                          static_cast<CGFloat>(event.button.y)};
+            app->touchUp(point, 0);
+            if (pinching) app->touchUp(mirrored(point), 1);
+            pinching = false;
+          }
+          break;
+        case SDL_KEYDOWN:
+          if (event.key.keysym.sym == SDLK_F2) {
+            bool dark = UITraitCollection::currentTraitCollection()->userInterfaceStyle() ==
+                        UIUserInterfaceStyleDark;
+            app->setUserInterfaceStyle(dark ? UIUserInterfaceStyleLight : UIUserInterfaceStyleDark);
+          }
+#ifdef PARLO_SIM_HAS_KEYBOARD
+          else if (UIKeyboard::shared().isVisible()) {
+            if (event.key.keysym.sym == SDLK_RETURN) UIKeyboard::shared().pressReturn();
+            if (event.key.keysym.sym == SDLK_BACKSPACE) UIKeyboard::shared().pressBackspace();
+            if (event.key.keysym.sym == SDLK_v && (event.key.keysym.mod & KMOD_CTRL)) {
+              if (char* text = SDL_GetClipboardText()) {
+                UIKeyboard::shared().paste(text);
+                SDL_free(text);
+              }
+            }
+          }
+#endif
+          break;
+#ifdef PARLO_SIM_HAS_KEYBOARD
+        case SDL_TEXTINPUT:
+          if (UIKeyboard::shared().isVisible() && !(SDL_GetModState() & KMOD_CTRL)) {
+            UIKeyboard::shared().type(event.text.text);
+          }
+          break;
+#endif
+        default:
+          break;
+      }
+      have = SDL_PollEvent(&event);
+    }
+
+    settleScreen();
+    now = Clock::now();
+    if (now >= nextFrame) {
+      nextFrame = now + 1.0 / 60;
+      cairo_surface_t* surface = render::renderScreen({kDrawScale, {kScreenWidth, kScreenHeight}});
+      cairo_surface_flush(surface);
+      SDL_UpdateTexture(texture, nullptr, cairo_image_surface_get_data(surface),
+                        cairo_image_surface_get_stride(surface));
+      cairo_surface_destroy(surface);
+      SDL_RenderClear(renderer);
+      SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+      SDL_RenderPresent(renderer);
+    }
+  }
+  SDL_DestroyTexture(texture);
+  SDL_DestroyRenderer(renderer);
+  SDL_DestroyWindow(window);
+  SDL_Quit();
+  return 0;
+}
+
+}  // namespace sim
+
+#else
+
+namespace sim {
+
+int runWindow(const std::string&) {
+  std::fprintf(stderr,
+               "This build has no desktop window (it needs SDL2 and the renderer); run a script "
+               "with --script FILE instead.\n");
+  return 1;
+}
+
+}  // namespace sim
+
+#endif

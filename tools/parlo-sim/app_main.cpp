@@ -1,0 +1,6 @@
+// The host app's process.
+#include "HostProcess.h"
+
+int main(int argc, char** argv) {
+  return sim::runHost(sim::Host::App, argc, argv);
+}
