@@ -18,6 +18,7 @@
 #include "uikit/UIImageView.h"
 #include "uikit/UILabel.h"
 #include "uikit/UIScreen.h"
+#include "uikit/UISwitch.h"
 #include "uikit/UIView.h"
 #include "uikit/UIVisualEffectView.h"
 #include "uikit/UIWindow.h"
@@ -246,6 +247,65 @@ TEST_F(Render, ABlurEffectViewBlursWhatLiesBeneathAndTintsIt) {
   Pixel a = pixelAt(picture.get(), 45, 90), b = pixelAt(picture.get(), 55, 90);
   EXPECT_LE(std::abs(a.red - b.red) + std::abs(a.blue - b.blue), 12);
   EXPECT_LT(a.red + a.green + a.blue, 3 * 110) << "the dark material covers it";
+}
+
+TEST_F(Render, ABannerBlursWhatIsBehindItWithinItsContinuousCorners) {
+  auto canvas = viewWith(CGRectMake(0, 0, 200, 100), UIColor::whiteColor());
+  auto photo = UIImageView::alloc()->initWithImage(circleImage(60, 0.2, 0.7, 0.3));
+  photo->setFrame(CGRectMake(0, 0, 200, 100));
+  photo->setContentMode(UIViewContentModeScaleAspectFit);
+  canvas->addSubview(photo);
+  auto banner = viewWith(CGRectMake(10, 20, 180, 60), UIColor::clearColor());
+  banner->setClipsToBounds(true);
+  banner->layer()->setCornerRadius(15);
+  banner->layer()->setCornerCurve(kCACornerCurveContinuous);
+  auto material = UIVisualEffectView::alloc()->initWithEffect(
+      UIBlurEffect::effectWithStyle(UIBlurEffectStyleSystemChromeMaterialDark));
+  material->setFrame(banner->bounds());
+  banner->addSubview(material);
+  auto accept = viewWith(CGRectMake(125, 7.5, 45, 45), UIColor::systemBlueColor());
+  accept->layer()->setCornerRadius(22.5);
+  auto check = UIImageView::alloc()->initWithImage(
+      circleImage(20, 0, 0, 0)->imageWithRenderingMode(UIImageRenderingModeAlwaysTemplate));
+  check->setFrame(CGRectMake(12.5, 12.5, 20, 20));
+  check->setTintColor(UIColor::whiteColor());
+  accept->addSubview(check);
+  banner->addSubview(accept);
+  auto name = UILabel::alloc()->initWithFrame(CGRectMake(15, 20, 100, 20));
+  name->setTextColor(UIColor::whiteColor());
+  name->setFont(UIFont::systemFontOfSize(16, UIFontWeightSemibold));
+  name->setText("A caller with a long name");
+  banner->addSubview(name);
+  canvas->addSubview(banner);
+
+  auto picture = owned(render::renderView(canvas, 2));
+
+  expectMatchesReference(picture.get(), "call-banner", 200);
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 21, 41), 255, 255, 255)) << "the cut corner";
+  Pixel blurred = pixelAt(picture.get(), 200, 150);
+  EXPECT_LT(blurred.red + blurred.green + blurred.blue, 3 * 100) << "dark material";
+  EXPECT_GT(blurred.green, blurred.red) << "with the green picture showing through";
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 2 * 157, 2 * 50), 255, 255, 255)) << "the check";
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 2 * 140, 2 * 38), 0, 122, 255));
+}
+
+TEST_F(Render, ASwitchShowsItsTintedTrackAndItsThumb) {
+  auto canvas = viewWith(CGRectMake(0, 0, 120, 40), UIColor::whiteColor());
+  auto off = UISwitch::alloc()->initWithFrame(CGRectMake(4, 4, 0, 0));
+  auto on = UISwitch::alloc()->initWithFrame(CGRectMake(64, 4, 0, 0));
+  on->setOn(true);
+  on->setOnTintColor(rgb(255, 0, 128));
+  canvas->addSubview(off);
+  canvas->addSubview(on);
+
+  auto picture = owned(render::renderView(canvas, 2));
+
+  expectMatchesReference(picture.get(), "switches", 40);
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 2 * 64 + 12, 2 * 19), 255, 0, 128));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 2 * 101, 2 * 19), 255, 255, 255)) << "thumb";
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 2 * 19, 2 * 19), 255, 255, 255)) << "thumb";
+  Pixel track = pixelAt(picture.get(), 2 * 45, 2 * 19);
+  EXPECT_LT(track.red, 245) << "a grey track";
 }
 
 // ---- Time and appearance ----
