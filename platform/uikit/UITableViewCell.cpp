@@ -24,6 +24,14 @@ void setFrameIfChanged(UIView& view, CGRect frame) {
   if (!(view.frame() == frame)) view.setFrame(frame);
 }
 
+// A built-in view goes where the style puts it only while nobody else has placed it: a subclass
+// that sets its own frame after this pass keeps it, and layout does not swing it back and forth.
+void placeBuiltIn(UIView& view, CGRect frame, CGRect& lastPlaced) {
+  if (!CGRectIsNull(lastPlaced) && !(view.frame() == lastPlaced)) return;
+  setFrameIfChanged(view, frame);
+  lastPlaced = frame;
+}
+
 }  // namespace
 
 UITableViewCell::UITableViewCell() = default;
@@ -286,7 +294,7 @@ void UITableViewCell::layoutSubviews() {
     CGFloat left = separatorInset_.left, right = separatorInset_.right;
     setFrameIfChanged(*separatorView_, CGRectMake(left, height - hairline,
                                                   std::max(0.0, width - left - right), hairline));
-    bringSubviewToFront(separatorView_);
+    if (subviews().back() != separatorView_) bringSubviewToFront(separatorView_);
   }
 
   // The built-in views, in the places of the cell's style.
@@ -294,8 +302,10 @@ void UITableViewCell::layoutSubviews() {
   if (imageView_ && imageView_->image()) {
     CGSize size = imageView_->sizeThatFits(CGSizeZero);
     size.height = std::min(size.height, height);
-    setFrameIfChanged(*imageView_, CGRectMake(kMargin, std::round((height - size.height) / 2),
-                                              size.width, size.height));
+    placeBuiltIn(
+        *imageView_,
+        CGRectMake(kMargin, std::round((height - size.height) / 2), size.width, size.height),
+        placedImage_);
     textX = kMargin + size.width + kMargin;
   }
   CGFloat textWidth = std::max(0.0, contentWidth - textX - kMargin);
@@ -303,9 +313,11 @@ void UITableViewCell::layoutSubviews() {
     CGFloat textHeight = textLabel_ ? textLabel_->intrinsicContentSize().height : 0;
     CGFloat detailHeight = detailTextLabel_->intrinsicContentSize().height;
     CGFloat top = std::round((height - textHeight - detailHeight) / 2);
-    if (textLabel_) setFrameIfChanged(*textLabel_, CGRectMake(textX, top, textWidth, textHeight));
-    setFrameIfChanged(*detailTextLabel_,
-                      CGRectMake(textX, top + textHeight, textWidth, detailHeight));
+    if (textLabel_) {
+      placeBuiltIn(*textLabel_, CGRectMake(textX, top, textWidth, textHeight), placedText_);
+    }
+    placeBuiltIn(*detailTextLabel_, CGRectMake(textX, top + textHeight, textWidth, detailHeight),
+                 placedDetail_);
   } else if ((style_ == UITableViewCellStyleValue1 || style_ == UITableViewCellStyleValue2) &&
              detailTextLabel_) {
     CGFloat detailWidth = std::min(textWidth, detailTextLabel_->intrinsicContentSize().width);

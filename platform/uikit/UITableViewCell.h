@@ -140,6 +140,10 @@ class UITableViewCell : public UIView {
   std::shared_ptr<UILabel> textLabel_;
   std::shared_ptr<UILabel> detailTextLabel_;
   std::shared_ptr<UIImageView> imageView_;
+  // Where layout last put each built-in view (null: never).
+  CGRect placedText_ = CGRectNull;
+  CGRect placedDetail_ = CGRectNull;
+  CGRect placedImage_ = CGRectNull;
 
   UITableViewCellAccessoryType accessoryType_ = UITableViewCellAccessoryNone;
   std::shared_ptr<UIView> accessoryView_;

@@ -513,4 +513,57 @@ TEST_F(TableViews, SectionHeaderViewsAreAskedForWhenTheirSectionComesIntoView) {
   EXPECT_EQ(table->rectForRowAtIndexPath(path(0, 1)).origin.y, 1060);
 }
 
+// A cell that places its text itself after the inherited layout, as message bubbles do.
+class BubbleCell : public UITableViewCell {
+  OBJC_CLASS(BubbleCell, UITableViewCell);
+
+ public:
+  void layoutSubviews() override {
+    UITableViewCell::layoutSubviews();
+    ++passes;
+    textLabel()->setFrame(CGRectMake(63, 10, 200, 20));
+  }
+  int passes = 0;
+};
+
+}  // namespace
+
+OBJC_CLASS_IMPL(BubbleCell) {}
+
+namespace {
+
+TEST_F(TableViews, CellsPlaceTheirBuiltInViewsAndAccessoriesButLeaveWhatASubclassPlaced) {
+  auto root = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 390, 200));
+  auto plain = UITableViewCell::alloc()->initWithStyle(UITableViewCellStyleDefault, "");
+  auto checked = UITableViewCell::alloc()->initWithStyle(UITableViewCellStyleValue1, "");
+  auto switched = UITableViewCell::alloc()->initWithStyle(UITableViewCellStyleDefault, "");
+  auto bubble = BubbleCell::alloc();
+  bubble->initWithStyle(UITableViewCellStyleDefault, "");
+  int y = 0;
+  for (auto cell : {plain, checked, switched, std::shared_ptr<UITableViewCell>(bubble)}) {
+    cell->setFrame(CGRectMake(0, y, 390, 50));
+    cell->textLabel()->setText("Title");
+    root->addSubview(cell);
+    y += 50;
+  }
+  checked->detailTextLabel()->setText("Detail");
+  checked->setAccessoryType(UITableViewCellAccessoryCheckmark);
+  auto toggle = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 51, 31));
+  switched->setAccessoryView(toggle);
+
+  root->layoutIfNeeded();
+  bubble->setNeedsLayout();
+  root->layoutIfNeeded();
+
+  EXPECT_EQ(plain->textLabel()->frame(), CGRectMake(16, 0, 390 - 32, 50));
+  EXPECT_EQ(plain->contentView()->frame(), CGRectMake(0, 0, 390, 50));
+  EXPECT_EQ(toggle->frame(), CGRectMake(390 - 16 - 51, 10, 51, 31));
+  EXPECT_EQ(switched->contentView()->frame().size.width, 390 - 16 - 51 - 8);
+  EXPECT_LT(checked->contentView()->frame().size.width, 390 - 16);
+  EXPECT_EQ(CGRectGetMaxX(checked->detailTextLabel()->frame()),
+            checked->contentView()->frame().size.width - 16);
+  EXPECT_EQ(bubble->textLabel()->frame(), CGRectMake(63, 10, 200, 20));
+  EXPECT_EQ(bubble->passes, 2);  // one per request: the two placements do not fight
+}
+
 }  // namespace
