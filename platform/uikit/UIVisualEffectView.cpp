@@ -134,48 +134,80 @@ void saturate(const Pixels& image, double factor) {
   }
 }
 
-// Copies a device rectangle of what is drawn so far: the target surface, with the group being
-// drawn (when the view is inside a faded or shadowed ancestor) laid over it.
-void readBackdrop(cairo_t* cr, int x0, int y0, int width, int height, uint32_t* out) {
-  std::fill(out, out + static_cast<size_t>(width) * height, 0u);
-  auto overlay = [&](cairo_surface_t* surface, bool over) {
-    if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return;
+// What is drawn so far, a device row at a time: the target surface, with the group being drawn
+// (when the view is inside a faded or shadowed ancestor) laid over it.
+class Backdrop {
+ public:
+  Backdrop(cairo_t* cr, int x0, int width) : x0_(x0), width_(width) {
+    cairo_surface_t* base = cairo_get_target(cr);
+    cairo_surface_t* group = cairo_get_group_target(cr);
+    base_ = sourceOf(base);
+    if (group != base) group_ = sourceOf(group);
+  }
+
+  void readRow(int y, uint32_t* out) const {
+    std::fill(out, out + width_, 0u);
+    if (base_.data) {
+      auto [from, to, row] = span(base_, y);
+      if (from < to) std::memcpy(out + from, row + from + x0_ + base_.dx, (to - from) * 4);
+    }
+    if (group_.data) {
+      auto [from, to, row] = span(group_, y);
+      for (int x = from; x < to; ++x) out[x] = over(row[x + x0_ + group_.dx], out[x]);
+    }
+  }
+
+ private:
+  struct Source {
+    const uint8_t* data = nullptr;
+    int width = 0, height = 0, stride = 0, dx = 0, dy = 0;
+  };
+  struct Span {
+    int from, to;
+    const uint32_t* row;
+  };
+
+  static Source sourceOf(cairo_surface_t* surface) {
+    Source source;
+    if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return source;
     cairo_surface_flush(surface);
     double offsetX, offsetY;
     cairo_surface_get_device_offset(surface, &offsetX, &offsetY);
-    int sw = cairo_image_surface_get_width(surface), sh = cairo_image_surface_get_height(surface);
-    int stride = cairo_image_surface_get_stride(surface);
-    const uint8_t* data = cairo_image_surface_get_data(surface);
-    if (!data) return;
-    int dx = static_cast<int>(std::lround(offsetX)), dy = static_cast<int>(std::lround(offsetY));
-    for (int y = 0; y < height; ++y) {
-      int sy = y0 + y + dy;
-      if (sy < 0 || sy >= sh) continue;
-      const auto* row =
-          reinterpret_cast<const uint32_t*>(data + static_cast<ptrdiff_t>(sy) * stride);
-      uint32_t* target = out + static_cast<size_t>(y) * width;
-      for (int x = 0; x < width; ++x) {
-        int sx = x0 + x + dx;
-        if (sx < 0 || sx >= sw) continue;
-        uint32_t s = row[sx];
-        if (!over) {
-          target[x] = s;
-          continue;
-        }
-        uint32_t inverse = 255 - (s >> 24), d = target[x], result = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-          uint32_t v = ((s >> shift) & 0xff) + (((d >> shift) & 0xff) * inverse + 127) / 255;
-          result |= std::min<uint32_t>(v, 255) << shift;
-        }
-        target[x] = result;
-      }
+    source.data = cairo_image_surface_get_data(surface);
+    source.width = cairo_image_surface_get_width(surface);
+    source.height = cairo_image_surface_get_height(surface);
+    source.stride = cairo_image_surface_get_stride(surface);
+    source.dx = static_cast<int>(std::lround(offsetX));
+    source.dy = static_cast<int>(std::lround(offsetY));
+    return source;
+  }
+
+  // The part of the row that the source covers, in the row's coordinates.
+  Span span(const Source& source, int y) const {
+    int sy = y + source.dy;
+    if (sy < 0 || sy >= source.height) return {0, 0, nullptr};
+    int from = std::max(0, -(x0_ + source.dx));
+    int to = std::min(width_, source.width - (x0_ + source.dx));
+    return {from, to,
+            reinterpret_cast<const uint32_t*>(source.data +
+                                              static_cast<ptrdiff_t>(sy) * source.stride)};
+  }
+
+  static uint32_t over(uint32_t s, uint32_t d) {
+    uint32_t alpha = s >> 24;
+    if (alpha == 255 || d == 0) return s;
+    if (s == 0) return d;
+    uint32_t inverse = 255 - alpha, result = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      uint32_t v = ((s >> shift) & 0xff) + (((d >> shift) & 0xff) * inverse + 127) / 255;
+      result |= std::min<uint32_t>(v, 255) << shift;
     }
-  };
-  cairo_surface_t* base = cairo_get_target(cr);
-  cairo_surface_t* group = cairo_get_group_target(cr);
-  overlay(base, false);
-  if (group != base) overlay(group, true);
-}
+    return result;
+  }
+
+  int x0_, width_;
+  Source base_, group_;
+};
 
 }  // namespace
 
@@ -220,8 +252,6 @@ void UIVisualEffectView::drawRect(CGRect) {
   // enough there, and the copy is scaled back up smoothly.
   int factor = std::max(1, static_cast<int>(sigma / 4));
   int smallWidth = (width + factor - 1) / factor, smallHeight = (height + factor - 1) / factor;
-  std::vector<uint32_t> backdrop(static_cast<size_t>(width) * height);
-  readBackdrop(cr, x0, y0, width, height, backdrop.data());
   cairo_surface_t* small = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, smallWidth, smallHeight);
   if (cairo_surface_status(small) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(small);
@@ -230,20 +260,30 @@ void UIVisualEffectView::drawRect(CGRect) {
   cairo_surface_flush(small);
   uint8_t* smallData = cairo_image_surface_get_data(small);
   int smallStride = cairo_image_surface_get_stride(small);
+  // Each pixel of the copy is the average of its block of the backdrop.
+  Backdrop backdrop(cr, x0, width);
+  std::vector<uint32_t> row(width), sums(static_cast<size_t>(smallWidth) * 4);
   for (int sy = 0; sy < smallHeight; ++sy) {
-    auto* out = reinterpret_cast<uint32_t*>(smallData + static_cast<ptrdiff_t>(sy) * smallStride);
-    int yEnd = std::min(height, (sy + 1) * factor);
-    for (int sx = 0; sx < smallWidth; ++sx) {
-      int xEnd = std::min(width, (sx + 1) * factor);
-      uint32_t sums[4] = {0, 0, 0, 0}, count = 0;
-      for (int y = sy * factor; y < yEnd; ++y) {
-        const uint32_t* row = backdrop.data() + static_cast<size_t>(y) * width;
-        for (int x = sx * factor; x < xEnd; ++x, ++count) {
-          for (int k = 0; k < 4; ++k) sums[k] += (row[x] >> (8 * k)) & 0xff;
+    std::fill(sums.begin(), sums.end(), 0u);
+    int rows = std::min(height, (sy + 1) * factor) - sy * factor;
+    for (int y = sy * factor; y < sy * factor + rows; ++y) {
+      backdrop.readRow(y0 + y, row.data());
+      for (int sx = 0, x = 0; sx < smallWidth; ++sx) {
+        uint32_t* sum = &sums[static_cast<size_t>(sx) * 4];
+        for (int end = std::min(width, x + factor); x < end; ++x) {
+          uint32_t p = row[x];
+          sum[0] += p & 0xff, sum[1] += (p >> 8) & 0xff, sum[2] += (p >> 16) & 0xff;
+          sum[3] += p >> 24;
         }
       }
+    }
+    auto* out = reinterpret_cast<uint32_t*>(smallData + static_cast<ptrdiff_t>(sy) * smallStride);
+    for (int sx = 0; sx < smallWidth; ++sx) {
+      uint32_t count =
+          static_cast<uint32_t>((std::min(width, (sx + 1) * factor) - sx * factor) * rows);
+      const uint32_t* sum = &sums[static_cast<size_t>(sx) * 4];
       uint32_t pixel = 0;
-      for (int k = 0; k < 4; ++k) pixel |= ((sums[k] + count / 2) / count) << (8 * k);
+      for (int k = 0; k < 4; ++k) pixel |= ((sum[k] + count / 2) / count) << (8 * k);
       out[sx] = pixel;
     }
   }
