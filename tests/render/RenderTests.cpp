@@ -346,6 +346,32 @@ TEST_F(Render, ADynamicColourFollowsTheAppearanceOfEachView) {
   EXPECT_TRUE(isColour(pixelAt(picture.get(), 60, 20), 30, 30, 30));
 }
 
+TEST_F(Render, LabelTextTakesTheLabelColourOfTheCurrentAppearance) {
+  auto canvas = viewWith(CGRectMake(0, 0, 40, 40), UIColor::grayColor());
+  auto label = UILabel::alloc()->initWithFrame(canvas->bounds());
+  label->setFont(UIFont::systemFontOfSize(40, UIFontWeightBlack));
+  label->setText("I");
+  label->setTextAlignment(NSTextAlignmentCenter);
+  canvas->addSubview(label);
+  auto darkest = [&] {
+    auto picture = owned(render::renderView(canvas, 1));
+    int least = 255 * 3, most = 0;
+    for (int x = 0; x < 40; ++x) {
+      Pixel p = pixelAt(picture.get(), x, 20);
+      least = std::min(least, p.red + p.green + p.blue);
+      most = std::max(most, p.red + p.green + p.blue);
+    }
+    return std::pair(least, most);
+  };
+
+  auto light = darkest();
+  canvas->setOverrideUserInterfaceStyle(UIUserInterfaceStyleDark);
+  auto dark = darkest();
+
+  EXPECT_LT(light.first, 30) << "black text on grey";
+  EXPECT_GT(dark.second, 3 * 240) << "white text on grey, though the text did not change";
+}
+
 // ---- The screen ----
 
 constexpr render::RenderOptions kOneX{1, {390, 844}};
