@@ -18,6 +18,7 @@
 #include "uikit/UIPasteboard.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UITextInput.h"
+#include "uikit/UITextInputDrawing.h"
 #include "uikit/UITouch.h"
 #include "uikit/UIWindow.h"
 
@@ -121,16 +122,6 @@ class UIKeyboardView : public UIView {
   std::string returnTitle_ = "return";
 };
 
-void roundedRect(cairo_t* cr, CGRect r, CGFloat radius) {
-  const double x = r.origin.x, y = r.origin.y, w = r.size.width, h = r.size.height;
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x + w - radius, y + radius, radius, -M_PI / 2, 0);
-  cairo_arc(cr, x + w - radius, y + h - radius, radius, 0, M_PI / 2);
-  cairo_arc(cr, x + radius, y + h - radius, radius, M_PI / 2, M_PI);
-  cairo_arc(cr, x + radius, y + radius, radius, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr);
-}
-
 void UIKeyboardView::drawRect(CGRect) {
   cairo_t* cr = UIGraphicsGetCurrentContext();
   if (!cr) return;
@@ -153,7 +144,7 @@ void UIKeyboardView::drawRect(CGRect) {
     } else {
       cairo_set_source_rgb(cr, plain ? 1 : 0.68, plain ? 1 : 0.70, plain ? 1 : 0.74);
     }
-    roundedRect(cr, key.rect, 5);
+    UITextInputAddRoundedRect(cr, key.rect, 5);
     cairo_fill(cr);
 
     std::string label = key.label;

@@ -13,6 +13,7 @@
 #include "uikit/UIGraphics.h"
 #include "uikit/UIKeyboard.h"
 #include "uikit/UITapGestureRecognizer.h"
+#include "uikit/UITextInputDrawing.h"
 
 OBJC_CLASS_IMPL(UITextField) {
   c.method("paste:", &UITextField::paste);
@@ -32,12 +33,6 @@ CGFloat horizontalPadding(UITextBorderStyle style) {
       break;
   }
   return 0;
-}
-
-void setSource(cairo_t* cr, const std::shared_ptr<UIColor>& color) {
-  CGFloat r = 0, g = 0, b = 0, a = 1;
-  if (color) color->getRed(&r, &g, &b, &a);
-  cairo_set_source_rgba(cr, r, g, b, a);
 }
 
 }  // namespace
@@ -233,18 +228,11 @@ void UITextField::drawRect(CGRect) {
   if (borderStyle_ != UITextBorderStyleNone) {
     CGRect edge = CGRectInset(area, 0.5, 0.5);
     if (borderStyle_ == UITextBorderStyleRoundedRect) {
-      const double r = 5, x = edge.origin.x, y = edge.origin.y;
-      const double w = edge.size.width, h = edge.size.height;
-      cairo_new_sub_path(cr);
-      cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-      cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-      cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-      cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-      cairo_close_path(cr);
-      setSource(cr, UIColor::systemGray4Color());
+      UITextInputAddRoundedRect(cr, edge, 5);
+      UITextInputSetColor(cr, UIColor::systemGray4Color());
     } else {
       cairo_rectangle(cr, edge.origin.x, edge.origin.y, edge.size.width, edge.size.height);
-      setSource(cr, UIColor::labelColor());
+      UITextInputSetColor(cr, UIColor::labelColor());
     }
     cairo_set_line_width(cr, borderStyle_ == UITextBorderStyleBezel ? 2 : 1);
     cairo_stroke(cr);
@@ -274,7 +262,7 @@ void UITextField::drawRect(CGRect) {
       if (secureTextEntry_) before = std::string(UITextGraphemes(before).size() * 3, '\0');
       x += layout.caretRect(before.size()).origin.x;
     }
-    setSource(cr, tintColor());
+    UITextInputSetColor(cr, tintColor());
     cairo_rectangle(cr, std::max(x - 1, 0.0), top, 2, lineHeight);
     cairo_fill(cr);
   }

@@ -12,6 +12,7 @@
 #include "uikit/UIGraphics.h"
 #include "uikit/UIKeyboard.h"
 #include "uikit/UITapGestureRecognizer.h"
+#include "uikit/UITextInputDrawing.h"
 #include "uikit/UIWindow.h"
 
 OBJC_CLASS_IMPL(NSTextContainer) {
@@ -49,12 +50,6 @@ bool isLimited(CGFloat extent) {
 
 size_t utf8Offset(const std::u16string& text, size_t index) {
   return toUTF8(std::u16string_view(text).substr(0, std::min(index, text.size()))).size();
-}
-
-void setSource(cairo_t* cr, const std::shared_ptr<UIColor>& color, CGFloat alphaFactor) {
-  CGFloat r = 0, g = 0, b = 0, a = 1;
-  if (color) color->getRed(&r, &g, &b, &a);
-  cairo_set_source_rgba(cr, r, g, b, a * alphaFactor);
 }
 
 }  // namespace
@@ -442,11 +437,11 @@ void UITextView::drawRect(CGRect) {
     cairo_fill(cr);
   };
   if (focused && selection.length > 0) {
-    setSource(cr, tint, 0.2);
+    UITextInputSetColor(cr, tint, 0.2);
     band(selection, false);
   }
   if (auto marked = markedTextRange()) {
-    setSource(cr, tint, 1);
+    UITextInputSetColor(cr, tint, 1);
     band(*marked, true);
   }
 
@@ -457,7 +452,7 @@ void UITextView::drawRect(CGRect) {
 
   if (focused && editable_ && selection.length == 0) {
     CGRect caret = caretRectForIndex(selection.location);
-    setSource(cr, tint, 1);
+    UITextInputSetColor(cr, tint, 1);
     cairo_rectangle(cr, caret.origin.x, caret.origin.y, caret.size.width, caret.size.height);
     cairo_fill(cr);
   }
