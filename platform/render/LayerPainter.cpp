@@ -81,6 +81,26 @@ void LayerPainter::paintLayer(const CALayer& layer, UIUserInterfaceStyle inherit
   cairo_matrix_t placement = state.matrix();
   cairo_transform(cr_, &placement);
   paint(layer, view, state, style);
+  if (state.transition) paintTransition(layer, state);
+  cairo_restore(cr_);
+}
+
+void LayerPainter::paintTransition(const CALayer& layer, const LayerState& state) {
+  if (!snapshots_ || *state.transition >= 1) return;
+  auto found = snapshots_->find(&layer);
+  if (found == snapshots_->end()) return;
+  const TransitionSnapshot& snapshot = found->second;
+  if (isCulled(snapshot.deviceRect)) return;
+  // The old look over the new one, fading out: what was on screen blends into what is.
+  cairo_save(cr_);
+  cairo_identity_matrix(cr_);
+  cairo_new_path(cr_);
+  cairo_rectangle(cr_, snapshot.deviceRect.origin.x, snapshot.deviceRect.origin.y,
+                  snapshot.deviceRect.size.width, snapshot.deviceRect.size.height);
+  cairo_clip(cr_);
+  cairo_set_source_surface(cr_, snapshot.pixels.get(), snapshot.deviceRect.origin.x,
+                           snapshot.deviceRect.origin.y);
+  cairo_paint_with_alpha(cr_, 1 - *state.transition);
   cairo_restore(cr_);
 }
 

@@ -2,7 +2,9 @@
 
 #include <cairo.h>
 
+#include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "quartz/CALayer.h"
@@ -22,6 +24,17 @@ class LayerPainter {
 
   // Layers wholly outside these device rectangles are skipped (nothing is skipped by default).
   void setCullRects(std::vector<CGRect> deviceRects) { cull_ = std::move(deviceRects); }
+
+  // How a layer looked on screen when its cross-dissolve began: device pixels of the frame.
+  struct TransitionSnapshot {
+    std::shared_ptr<cairo_surface_t> pixels;
+    CGRect deviceRect;
+    double beginTime;
+  };
+  using TransitionSnapshots = std::unordered_map<const CALayer*, TransitionSnapshot>;
+  // A layer with a snapshot here fades from it to its new look (the snapshots outlive the
+  // painter). Without one, the new look shows at once.
+  void setTransitionSnapshots(const TransitionSnapshots* snapshots) { snapshots_ = snapshots; }
 
   // A layer placed in the current coordinates, and its subtree. `inherited` is the appearance of
   // the superview (a view without an override of its own draws in it).
@@ -43,7 +56,10 @@ class LayerPainter {
   bool isCulled(CGRect deviceRect) const;
 
   cairo_t* cr_;
+  void paintTransition(const CALayer& layer, const LayerState& state);
+
   std::optional<std::vector<CGRect>> cull_;
+  const TransitionSnapshots* snapshots_ = nullptr;
 };
 
 }  // namespace render

@@ -104,6 +104,8 @@ LayerState LayerState::of(const CALayer& layer, const UIView* view, UIUserInterf
       state.shadowOffset = presented(layer, key, state.shadowOffset);
     } else if (key == "shadowRadius") {
       state.shadowRadius = presentedNumber(layer, key, state.shadowRadius);
+    } else if (key == kCATransition) {
+      state.transition = std::clamp(presentedNumber(layer, key, 1), 0.0, 1.0);
     }
   }
   // A spring's overshoot may carry an opacity past its ends.

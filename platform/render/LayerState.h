@@ -2,6 +2,9 @@
 
 #include <cairo.h>
 
+#include <memory>
+#include <optional>
+
 #include "quartz/CALayer.h"
 #include "quartz/CGColor.h"
 #include "quartz/UITraitCollection.h"
@@ -31,6 +34,8 @@ struct LayerState {
   CGSize shadowOffset;
   double shadowRadius = 0;
   bool masksToBounds = false;
+  // While a cross-dissolve runs on the layer: the share of the new look, 0 to 1.
+  std::optional<double> transition;
 
   // Without colours only the geometry, opacity and shadow are read (for extents).
   static LayerState of(const CALayer& layer, const UIView* view, UIUserInterfaceStyle style,

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 
+#include "quartz/CAAnimationTimeline.h"
 #include "render/LayerPainter.h"
 #include "render/LayerState.h"
 #include "render/ScreenPainting.h"
@@ -109,7 +110,13 @@ class Survey {
     record.extent = CGRectIntersection(CGRectInset(own, -margin, -margin), clip);
     record.signature = signatureOf(layer, view, state, style, parentSignature, index);
     record.dependsOnSurroundings = state.hasShadow() || dynamic_cast<UIVisualEffectView*>(view);
-    if (record.dependsOnSurroundings) {
+    if (state.transition) {
+      combine(record.signature, *state.transition);
+      if (auto animation = CAAnimationTimeline::animationForKey(layer, kCATransition)) {
+        record.transitionBegin = animation->beginTime();
+      }
+    }
+    if (record.dependsOnSurroundings || record.transitionBegin) {
       CGRect whole = state.hasShadow() ? LayerPainter::subtreeExtent(layer, state, toDevice) : own;
       record.wholeExtent = CGRectIntersection(CGRectInset(whole, -margin, -margin), clip);
     }
@@ -175,6 +182,35 @@ void ScreenRenderer::layerNeedsDisplay(const CALayer& layer) {
   needDisplay_.push_back(layer.weak_from_this());
 }
 
+void ScreenRenderer::updateTransitionSnapshots(const Records& records, std::vector<CGRect>& damage,
+                                               CGRect screen) {
+  for (auto snapshot = snapshots_.begin(); snapshot != snapshots_.end();) {
+    auto record = records.find(snapshot->first);
+    if (record == records.end() || record->second.transitionBegin != snapshot->second.beginTime) {
+      addDamage(damage, snapshot->second.deviceRect, screen);
+      snapshot = snapshots_.erase(snapshot);
+    } else {
+      ++snapshot;
+    }
+  }
+  for (const auto& [layer, record] : records) {
+    if (!record.transitionBegin) continue;
+    CGRect rect = pixelAligned(record.wholeExtent);
+    addDamage(damage, rect, screen);
+    // The last frame shows the look before the change; a first frame has nothing to fade from.
+    if (fullRedraw_ || snapshots_.count(layer) || rect.size.width <= 0) continue;
+    int width = static_cast<int>(rect.size.width), height = static_cast<int>(rect.size.height);
+    cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_t* cr = cairo_create(pixels);
+    cairo_set_source_surface(cr, surface_, -rect.origin.x, -rect.origin.y);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    snapshots_[layer] = {std::shared_ptr<cairo_surface_t>(pixels, cairo_surface_destroy), rect,
+                         *record.transitionBegin};
+  }
+}
+
 std::vector<CGRect> ScreenRenderer::renderFrame() {
   if (cairo_surface_status(surface_) != CAIRO_STATUS_SUCCESS) return {};
   auto windows = visibleWindows();
@@ -218,25 +254,26 @@ std::vector<CGRect> ScreenRenderer::renderFrame() {
       auto found = records.find(static_cast<const CALayer*>(layer.get()));
       if (found != records.end()) addDamage(damage, found->second.extent, screen);
     }
-    // Blurs and shadows are drawn from their surroundings: a change that touches one redraws
-    // all of it, which may in turn touch another.
-    bool grew = true;
-    while (grew && !damage.empty()) {
-      grew = false;
-      for (const auto& [layer, record] : records) {
-        if (!record.dependsOnSurroundings) continue;
-        CGRect whole = pixelAligned(record.wholeExtent);
-        bool touched = std::any_of(damage.begin(), damage.end(), [&](const CGRect& rect) {
-          return CGRectIntersectsRect(rect, whole);
-        });
-        bool covered = std::any_of(damage.begin(), damage.end(), [&](const CGRect& rect) {
-          return CGRectContainsRect(rect, whole);
-        });
-        if (touched && !covered) {
-          addDamage(damage, whole, screen);
-          damage = merged(std::move(damage));
-          grew = true;
-        }
+  }
+  updateTransitionSnapshots(records, damage, screen);
+  // Blurs and shadows are drawn from their surroundings: a change that touches one redraws
+  // all of it, which may in turn touch another.
+  bool grew = true;
+  while (grew && !damage.empty()) {
+    grew = false;
+    for (const auto& [layer, record] : records) {
+      if (!record.dependsOnSurroundings) continue;
+      CGRect whole = pixelAligned(record.wholeExtent);
+      bool touched = std::any_of(damage.begin(), damage.end(), [&](const CGRect& rect) {
+        return CGRectIntersectsRect(rect, whole);
+      });
+      bool covered = std::any_of(damage.begin(), damage.end(), [&](const CGRect& rect) {
+        return CGRectContainsRect(rect, whole);
+      });
+      if (touched && !covered) {
+        addDamage(damage, whole, screen);
+        damage = merged(std::move(damage));
+        grew = true;
       }
     }
   }
@@ -259,6 +296,7 @@ std::vector<CGRect> ScreenRenderer::renderFrame() {
   cairo_scale(cr, options_.scale, options_.scale);
   LayerPainter painter(cr);
   painter.setCullRects(damage);
+  painter.setTransitionSnapshots(&snapshots_);
   paintWindows(windows, painter);
   cairo_destroy(cr);
   cairo_surface_flush(surface_);

@@ -3,10 +3,12 @@
 #include <cairo.h>
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "quartz/CGGeometry.h"
+#include "render/LayerPainter.h"
 #include "render/Renderer.h"
 
 class CALayer;
@@ -19,7 +21,9 @@ namespace render {
 // last frame: layers that appeared, went, moved, or changed how they look (also while an
 // animation runs), and views and layers that asked for display (setNeedsDisplay). A change under
 // a blur view or beside a shadow redraws the whole blur or shadow, which depend on their
-// surroundings. The result is the same as drawing the whole screen.
+// surroundings. The result is the same as drawing the whole screen, except that a cross-dissolve
+// transition (which needs the look before the change) fades from the last frame's pixels, while
+// a full render shows its end.
 class ScreenRenderer {
  public:
   explicit ScreenRenderer(const RenderOptions& options = {});
@@ -45,19 +49,27 @@ class ScreenRenderer {
     size_t signature;
     // A blur or a shadow: drawn from its surroundings, so redrawn whole when they change.
     bool dependsOnSurroundings;
+    // The subtree's extent, for those and for a layer in a cross-dissolve.
     CGRect wholeExtent;
+    // When the layer's running cross-dissolve began.
+    std::optional<double> transitionBegin;
   };
   using Records = std::unordered_map<const CALayer*, Record>;
 
  private:
   void viewNeedsDisplay(const std::shared_ptr<UIView>& view);
   void layerNeedsDisplay(const CALayer& layer);
+  // Keeps the pixels of each layer whose cross-dissolve begins, drops those whose has ended, and
+  // adds the areas they cover to the damage.
+  void updateTransitionSnapshots(const Records& records, std::vector<CGRect>& damage,
+                                 CGRect screen);
 
   RenderOptions options_;
   cairo_surface_t* surface_;
   bool fullRedraw_ = true;
   Records records_;
   std::vector<std::weak_ptr<const NSObject>> needDisplay_;
+  LayerPainter::TransitionSnapshots snapshots_;
 
   friend struct DisplayRequests;
 };

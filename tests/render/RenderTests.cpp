@@ -558,4 +558,28 @@ TEST_F(Render, AnAnimationRedrawsEachFrameUntilItEnds) {
   expectSameAsFullRender(renderer);
 }
 
+TEST_F(Render, ACrossDissolveFadesFromTheLastFrameToTheNewLook) {
+  auto window = shownWindow(UIColor::whiteColor());
+  auto card = viewWith(CGRectMake(10, 10, 100, 100), rgb(255, 0, 0));
+  window->addSubview(card);
+  render::ScreenRenderer renderer(kOneX);
+  renderer.renderFrame();
+
+  UIView::transitionWithView(
+      card, 1, UIViewAnimationOptionTransitionCrossDissolve | UIViewAnimationOptionCurveLinear,
+      [&] { card->setBackgroundColor(rgb(0, 0, 255)); }, nullptr);
+  renderer.renderFrame();
+  Pixel start = pixelAt(renderer.surface(), 60, 60);
+  RunLoop::advance(0.5);
+  renderer.renderFrame();
+  Pixel middle = pixelAt(renderer.surface(), 60, 60);
+  RunLoop::advance(0.5);
+  renderer.renderFrame();
+
+  EXPECT_TRUE(isColour(start, 255, 0, 0));
+  EXPECT_TRUE(isColour(middle, 128, 0, 128, 255, 4));
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 60, 60), 0, 0, 255));
+  expectSameAsFullRender(renderer);
+}
+
 }  // namespace
