@@ -76,7 +76,7 @@ void LayerPainter::paintLayer(const CALayer& layer, UIUserInterfaceStyle inherit
   UIView* view = viewOfLayer(layer);
   UIUserInterfaceStyle style = styleFor(view, inherited);
   LayerState state = LayerState::of(layer, view, style);
-  if (state.opacity < kInvisibleOpacity) return;
+  if (state.opacity < kInvisibleOpacity || !state.isPlaceable()) return;
   cairo_save(cr_);
   cairo_matrix_t placement = state.matrix();
   cairo_transform(cr_, &placement);
@@ -109,7 +109,10 @@ void LayerPainter::paintLayerUnplaced(const CALayer& layer, UIUserInterfaceStyle
   UIView* view = viewOfLayer(layer);
   UIUserInterfaceStyle style = styleFor(view, inherited);
   LayerState state = LayerState::of(layer, view, style);
-  if (state.opacity < kInvisibleOpacity) return;
+  if (state.opacity < kInvisibleOpacity || !std::isfinite(state.bounds.origin.x) ||
+      !std::isfinite(state.bounds.origin.y)) {
+    return;
+  }
   cairo_save(cr_);
   cairo_translate(cr_, -state.bounds.origin.x, -state.bounds.origin.y);
   paint(layer, view, state, style);
@@ -284,7 +287,7 @@ CGRect LayerPainter::subtreeExtent(const CALayer& layer, const LayerState& state
     if (sublayer->isHidden()) continue;
     LayerState sub =
         LayerState::of(*sublayer, viewOfLayer(*sublayer), UIUserInterfaceStyleUnspecified, false);
-    if (sub.opacity < kInvisibleOpacity) continue;
+    if (sub.opacity < kInvisibleOpacity || !sub.isPlaceable()) continue;
     cairo_matrix_t placement = sub.matrix(), subToDevice;
     cairo_matrix_multiply(&subToDevice, &placement, &toDevice);
     extent = CGRectUnion(extent, subtreeExtent(*sublayer, sub, subToDevice));

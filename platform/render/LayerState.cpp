@@ -130,6 +130,15 @@ cairo_matrix_t LayerState::matrix() const {
   return result;
 }
 
+bool LayerState::isPlaceable() const {
+  cairo_matrix_t placement = matrix();
+  for (double v : {placement.xx, placement.yx, placement.xy, placement.yy, placement.x0,
+                   placement.y0, bounds.size.width, bounds.size.height}) {
+    if (!std::isfinite(v)) return false;
+  }
+  return cairo_matrix_invert(&placement) == CAIRO_STATUS_SUCCESS;
+}
+
 double LayerState::shadowReach() const {
   // A Gaussian of standard deviation radius / 2 fades out within three deviations.
   return 1.5 * std::max(shadowRadius, 0.0) +
@@ -161,7 +170,11 @@ CGRect transformedBounds(const cairo_matrix_t& matrix, CGRect rect) {
 }
 
 CGRect pixelAligned(CGRect rect) {
-  if (rect.size.width <= 0 || rect.size.height <= 0) return CGRectZero;
+  if (!(rect.size.width > 0 && rect.size.height > 0) || !std::isfinite(rect.origin.x) ||
+      !std::isfinite(rect.origin.y) || !std::isfinite(rect.size.width) ||
+      !std::isfinite(rect.size.height)) {
+    return CGRectZero;
+  }
   double minX = std::floor(rect.origin.x), minY = std::floor(rect.origin.y);
   double maxX = std::ceil(rect.origin.x + rect.size.width);
   double maxY = std::ceil(rect.origin.y + rect.size.height);

@@ -43,6 +43,9 @@ struct LayerState {
 
   // From the superlayer's bounds coordinates to this layer's bounds coordinates.
   cairo_matrix_t matrix() const;
+  // Whether the layer can be placed at all: finite values and a transform that does not
+  // flatten it (a view scaled to zero is not drawn, and must not break the rest of the frame).
+  bool isPlaceable() const;
   bool hasShadow() const { return !masksToBounds && shadowOpacity > 0 && shadowColor.alpha > 0; }
   // How far the shadow may reach beyond the layer's shape, in points, in every direction.
   double shadowReach() const;

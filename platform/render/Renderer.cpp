@@ -31,10 +31,20 @@ void paintWindows(const std::vector<std::shared_ptr<UIWindow>>& windows, LayerPa
   for (auto& window : windows) painter.paintLayer(*window->layer(), style);
 }
 
+namespace {
+
+// Pixels for a length in points, within Cairo's limit; nothing for a length that is not a
+// positive number.
+int pixelCount(double pixels) {
+  return std::isfinite(pixels) && pixels > 0 ? static_cast<int>(std::min(pixels, 32767.0)) : 0;
+}
+
+}  // namespace
+
 cairo_surface_t* createScreenSurface(const RenderOptions& options) {
-  int width = static_cast<int>(std::lround(options.size.width * options.scale));
-  int height = static_cast<int>(std::lround(options.size.height * options.scale));
-  return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 0), std::max(height, 0));
+  return cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
+                                    pixelCount(std::round(options.size.width * options.scale)),
+                                    pixelCount(std::round(options.size.height * options.scale)));
 }
 
 cairo_surface_t* renderScreen(const RenderOptions& options) {
@@ -56,10 +66,9 @@ cairo_surface_t* renderScreen(const RenderOptions& options) {
 
 cairo_surface_t* renderView(const std::shared_ptr<UIView>& view, double scale) {
   CGSize size = view ? view->bounds().size : CGSizeZero;
-  int width = static_cast<int>(std::ceil(size.width * scale - 1e-6));
-  int height = static_cast<int>(std::ceil(size.height * scale - 1e-6));
-  cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 0), std::max(height, 0));
+  cairo_surface_t* surface = cairo_image_surface_create(
+      CAIRO_FORMAT_ARGB32, pixelCount(std::ceil(size.width * scale - 1e-6)),
+      pixelCount(std::ceil(size.height * scale - 1e-6)));
   if (!view || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return surface;
   view->layoutIfNeeded();
   cairo_t* cr = cairo_create(surface);

@@ -84,7 +84,10 @@ size_t signatureOf(const CALayer& layer, const UIView* view, const LayerState& s
   combine(seed, static_cast<size_t>(state.continuousCorners) << 1 |
                     static_cast<size_t>(state.masksToBounds));
   combine(seed, reinterpret_cast<size_t>(layer.contents().get()));
-  if (view) combine(seed, reinterpret_cast<size_t>(view));
+  if (view) {
+    combine(seed, reinterpret_cast<size_t>(view));
+    combine(seed, static_cast<size_t>(view->contentMode()));
+  }
   return seed;
 }
 
@@ -98,7 +101,7 @@ class Survey {
     UIView* view = viewOfLayer(layer);
     UIUserInterfaceStyle style = styleFor(view, inherited);
     LayerState state = LayerState::of(layer, view, style);
-    if (state.opacity < 0.5 / 255) return;
+    if (state.opacity < 0.5 / 255 || !state.isPlaceable()) return;
     cairo_matrix_t placement = state.matrix(), toDevice;
     cairo_matrix_multiply(&toDevice, &placement, &parent);
 

@@ -424,6 +424,30 @@ TEST_F(Render, TransformsTurnAboutTheCentreAndTheBoundsOriginShiftsTheContent) {
   EXPECT_TRUE(isColour(pixelAt(picture.get(), 25, 325), 255, 255, 255));
 }
 
+TEST_F(Render, AViewScaledToNothingOrPlacedNowhereLeavesTheRestOfTheFrameAlone) {
+  auto window = shownWindow(UIColor::whiteColor());
+  auto collapsed = viewWith(CGRectMake(0, 0, 100, 100), rgb(255, 0, 0));
+  collapsed->setTransform(CGAffineTransformMakeScale(0, 0));
+  auto lost = viewWith(CGRectMake(0, 0, 100, 100), rgb(255, 0, 0));
+  lost->setCenter(CGPointMake(NAN, 50));
+  auto shadowed = viewWith(CGRectMake(0, 0, 50, 50), rgb(255, 0, 0));
+  shadowed->setTransform(CGAffineTransformMakeScale(0, 1));
+  shadowed->layer()->setShadowOpacity(1);
+  auto after = viewWith(CGRectMake(200, 200, 50, 50), rgb(0, 0, 255));
+  window->addSubview(collapsed);
+  window->addSubview(lost);
+  window->addSubview(shadowed);
+  window->addSubview(after);
+
+  auto picture = owned(render::renderScreen(kOneX));
+
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 50, 50), 255, 255, 255));
+  EXPECT_TRUE(isColour(pixelAt(picture.get(), 225, 225), 0, 0, 255));
+  render::ScreenRenderer renderer(kOneX);
+  renderer.renderFrame();
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 225, 225), 0, 0, 255));
+}
+
 // A layer that draws itself, as a player or camera preview layer does.
 class StripeLayer : public CALayer {
  public:
