@@ -89,6 +89,28 @@ std::shared_ptr<UIImage> circleImage(int size, double red, double green, double 
   return UIImage::imageWithData(NSData::dataWithBytes(std::move(bytes)), scale);
 }
 
+constexpr render::RenderOptions kOneX{1, {390, 844}};
+
+std::shared_ptr<UIWindow> shownWindow(std::shared_ptr<UIColor> colour,
+                                      UIWindowLevel level = UIWindowLevelNormal) {
+  auto window = UIWindow::alloc()->init();
+  window->setBackgroundColor(std::move(colour));
+  window->setWindowLevel(level);
+  window->makeKeyAndVisible();
+  return window;
+}
+
+CGRect pointsAround(CGRect rect, double margin) {
+  return CGRectInset(rect, -margin, -margin);
+}
+
+void expectSameAsFullRender(render::ScreenRenderer& renderer) {
+  auto full = owned(render::renderScreen(renderer.options()));
+  auto difference = render::compareImages(renderer.surface(), full.get(), 0);
+  EXPECT_TRUE(difference.sameSize);
+  EXPECT_EQ(difference.differingPixels, 0) << "largest " << difference.largestDifference;
+}
+
 class Render : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -205,6 +227,53 @@ TEST_F(Render, ATemplateImageIsPaintedWithTheTintColour) {
   EXPECT_TRUE(isColour(pixelAt(picture.get(), 30, 30), 0, 0, 0));
   EXPECT_TRUE(isColour(pixelAt(picture.get(), 90, 30), 230, 40, 120));
   EXPECT_TRUE(isColour(pixelAt(picture.get(), 71, 11), 255, 255, 255));
+}
+
+TEST_F(Render, AnAspectFilledImageOverflowsUnlessTheViewClipsIt) {
+  // A wide picture: red on the left half, blue on the right.
+  cairo_surface_t* wide = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 80, 20);
+  cairo_t* cr = cairo_create(wide);
+  cairo_set_source_rgb(cr, 1, 0, 0);
+  cairo_rectangle(cr, 0, 0, 40, 20);
+  cairo_fill(cr);
+  cairo_set_source_rgb(cr, 0, 0, 1);
+  cairo_rectangle(cr, 40, 0, 40, 20);
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  auto image = UIImage::imageWithData(NSData::dataWithBytes(render::pngData(wide)));
+  cairo_surface_destroy(wide);
+  auto window = shownWindow(UIColor::whiteColor());
+  auto overflowing = UIImageView::alloc()->initWithImage(image);
+  overflowing->setFrame(CGRectMake(100, 100, 40, 40));
+  overflowing->setContentMode(UIViewContentModeScaleAspectFill);
+  auto clipped = UIImageView::alloc()->initWithImage(image);
+  clipped->setFrame(CGRectMake(100, 300, 40, 40));
+  clipped->setContentMode(UIViewContentModeScaleAspectFill);
+  clipped->setClipsToBounds(true);
+  auto fitted = UIImageView::alloc()->initWithImage(image);
+  fitted->setFrame(CGRectMake(100, 500, 40, 40));
+  fitted->setContentMode(UIViewContentModeScaleAspectFit);
+  window->addSubview(overflowing);
+  window->addSubview(clipped);
+  window->addSubview(fitted);
+  render::ScreenRenderer renderer(kOneX);
+  renderer.renderFrame();
+
+  // Scaled to 160 x 40 about the view's centre: 60 points out on each side.
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 50, 120), 255, 0, 0));
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 190, 120), 0, 0, 255));
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 50, 320), 255, 255, 255));
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 110, 320), 255, 0, 0));
+  // Fitted to 40 x 10 in the middle of the view.
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 110, 520), 255, 0, 0));
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 110, 510), 255, 255, 255));
+
+  // The overflow is redrawn with the view.
+  overflowing->setImage(image->imageWithRenderingMode(UIImageRenderingModeAlwaysTemplate));
+  overflowing->setTintColor(rgb(0, 160, 0));
+  renderer.renderFrame();
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 50, 120), 0, 160, 0));
+  expectSameAsFullRender(renderer);
 }
 
 TEST_F(Render, LabelsWrapAndTruncateTheirText) {
@@ -374,17 +443,6 @@ TEST_F(Render, LabelTextTakesTheLabelColourOfTheCurrentAppearance) {
 
 // ---- The screen ----
 
-constexpr render::RenderOptions kOneX{1, {390, 844}};
-
-std::shared_ptr<UIWindow> shownWindow(std::shared_ptr<UIColor> colour,
-                                      UIWindowLevel level = UIWindowLevelNormal) {
-  auto window = UIWindow::alloc()->init();
-  window->setBackgroundColor(std::move(colour));
-  window->setWindowLevel(level);
-  window->makeKeyAndVisible();
-  return window;
-}
-
 TEST_F(Render, WindowsAreDrawnLowestLevelFirstAndHiddenOnesNotAtAll) {
   auto alert = shownWindow(nullptr, UIWindowLevelAlert);
   alert->addSubview(viewWith(CGRectMake(0, 0, 100, 100), rgb(255, 0, 0)));
@@ -475,17 +533,6 @@ TEST_F(Render, ALayerOfItsOwnDrawsInItsBoundsUnderTheViewsClip) {
 }
 
 // ---- Damage ----
-
-CGRect pointsAround(CGRect rect, double margin) {
-  return CGRectInset(rect, -margin, -margin);
-}
-
-void expectSameAsFullRender(render::ScreenRenderer& renderer) {
-  auto full = owned(render::renderScreen(renderer.options()));
-  auto difference = render::compareImages(renderer.surface(), full.get(), 0);
-  EXPECT_TRUE(difference.sameSize);
-  EXPECT_EQ(difference.differingPixels, 0) << "largest " << difference.largestDifference;
-}
 
 TEST_F(Render, ChangingOneSmallViewRedrawsOnlyItsRectangleAndMatchesAFullRender) {
   auto window = shownWindow(UIColor::systemBackgroundColor());
