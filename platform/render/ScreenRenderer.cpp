@@ -123,7 +123,8 @@ class Survey {
       CGRect whole = state.hasShadow() ? LayerPainter::subtreeExtent(layer, state, toDevice) : own;
       record.wholeExtent = CGRectIntersection(CGRectInset(whole, -margin, -margin), clip);
     }
-    if (state.masksToBounds) clip = CGRectIntersection(clip, own);
+    if (state.masksToBounds)
+      clip = CGRectIntersection(clip, transformedBounds(toDevice, state.bounds));
     records_[&layer] = record;
 
     size_t i = 0;
