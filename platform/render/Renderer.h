@@ -13,6 +13,12 @@ class UIView;
 
 // Pixels from the view tree: every visible window of the application drawn with Cairo, at the
 // presentation values of running animations, with dynamic colours resolved per view.
+//
+// A view's drawRect: runs with UIGraphicsGetCurrentContext() in the view's bounds coordinates
+// (device scale included) and with the view's trait collection as the current one. Its drawing
+// is not clipped to the bounds (clip it yourself if the content must not overhang), and it may
+// read what is already drawn beneath it. A view whose content changes calls setNeedsDisplay so
+// that the incremental renderer (ScreenRenderer.h) draws it again.
 namespace render {
 
 struct RenderOptions {
