@@ -171,7 +171,16 @@ UIEdgeInsets UIScrollView::adjustedContentInset() const {
 void UIScrollView::checkAdjustedContentInset() {
   UIEdgeInsets adjusted = adjustedContentInset();
   if (adjusted == lastAdjustedContentInset_) return;
+  UIEdgeInsets previous = lastAdjustedContentInset_;
   lastAdjustedContentInset_ = adjusted;
+  // Content resting at its top (or left) edge stays there: a top inset pushes it down rather
+  // than sliding under whatever the inset keeps clear.
+  if (!dragging_ && !decelerating_) {
+    CGPoint offset = contentOffset();
+    if (offset.y == -previous.top) offset.y = -adjusted.top;
+    if (offset.x == -previous.left) offset.x = -adjusted.left;
+    applyOffset(offset);
+  }
   adjustedContentInsetDidChange();
 }
 

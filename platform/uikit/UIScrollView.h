@@ -56,7 +56,8 @@ class UIScrollViewDelegate {
 //
 // The scrollable range runs from -adjustedContentInset.top (left) to contentSize.height +
 // adjustedContentInset.bottom - bounds.height (likewise for the width), and is never negative.
-// Setting the offset in code is not limited to that range, as on the platform.
+// Setting the offset in code is not limited to that range, as on the platform. Content at rest
+// at its top (left) edge stays at that edge when the insets change.
 class UIScrollView : public UIView {
   OBJC_CLASS(UIScrollView, UIView);
 

@@ -8,6 +8,9 @@
 
 namespace {
 
+// A data source that makes new cells instead of dequeuing them would otherwise fill the pool
+// without end.
+constexpr size_t kMaximumPooledCells = 64;
 // Measuring a self-sizing row moves the rows after it, which can bring others into view; a few
 // rounds settle it.
 constexpr int kMaximumLayoutRounds = 4;
@@ -103,6 +106,8 @@ void UITableView::layoutRows() {
     }
     if (!moved) break;
   }
+  // Rows that measured themselves may have moved the footer.
+  placeTableHeaderAndFooter();
   rowsNeedLayout_ = false;
   laidOutBounds_ = bounds();
   inLayoutRows_ = false;
@@ -194,7 +199,10 @@ void UITableView::enqueueCell(const std::shared_ptr<UITableViewCell>& cell) {
   // A cell without an identifier cannot be asked for again.
   if (cell->reuseIdentifier().empty()) return;
   auto& pool = reusePool_[cell->reuseIdentifier()];
-  if (std::find(pool.begin(), pool.end(), cell) == pool.end()) pool.push_back(cell);
+  if (pool.size() < kMaximumPooledCells &&
+      std::find(pool.begin(), pool.end(), cell) == pool.end()) {
+    pool.push_back(cell);
+  }
 }
 
 void UITableView::enqueueAllCells() {

@@ -268,7 +268,6 @@ void UITableView::measureRow(long section, long row, const std::shared_ptr<UITab
   if (height == old) return;
   for (size_t r = index + 1; r < s.rowOffsets.size(); ++r) s.rowOffsets[r] += height - old;
   restackSections(static_cast<size_t>(section) + 1);
-  if (static_cast<size_t>(section) + 1 == sections_.size()) updateContentSize();
 }
 
 // ---- Headers, footers, background ----

@@ -184,6 +184,15 @@ TEST_F(ScrollViews, AdjustedContentInsetAddsTheSafeAreaAsTheBehaviourSays) {
   EXPECT_EQ(scrollView->minimumContentOffset().y, -57);
 }
 
+TEST_F(ScrollViews, ContentAtItsTopStaysThereWhenTheInsetChangesAndElsewhereStaysPut) {
+  scrollView->setContentInset(UIEdgeInsetsMake(100, 0, 95, 0));
+  EXPECT_EQ(scrollView->contentOffset().y, -100);
+
+  scrollView->setContentOffset({0, 500});
+  scrollView->setContentInset(UIEdgeInsetsMake(100, 0, 400, 0));
+  EXPECT_EQ(scrollView->contentOffset().y, 500);
+}
+
 TEST_F(ScrollViews, AnAnimatedOffsetIsSetAtOnceAndReportsItsEndOnTheClock) {
   scrollView->setContentOffset({0, 500}, true);
 
