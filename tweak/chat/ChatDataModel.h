@@ -39,7 +39,8 @@ class ChatDataModel : public NSObject, public NSCoding {
   // A call-start record whose call still rings or runs ("Tap to join").
   bool activeCall = false;
 
-  // ChatDataModel::alloc()->initWithMessage(text, type, NO, NO, NO)
+  // ChatDataModel::alloc()->initWithMessage(text, "OUTGOING", NO, NO, NO). A nil message or type
+  // goes through the first form: initWithMessage(std::shared_ptr<NSString>(), nullptr, ...).
   std::shared_ptr<ChatDataModel> initWithMessage(std::shared_ptr<NSString> message,
                                                  std::shared_ptr<NSString> type, bool showAvatar,
                                                  bool showLike, bool activeCall);

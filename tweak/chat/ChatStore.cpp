@@ -67,7 +67,7 @@ bool ChatStore::saveChatData(const std::shared_ptr<NSArray>& messages) {
     bytes = ChatFile::encode(*messages);
   } else {
     std::unordered_set<const NSObject*> removed;
-    for (const auto& [delete_, records] : pendingRemovals_) {
+    for (const auto& [deleteID, records] : pendingRemovals_) {
       for (const id& record : records) removed.insert(record.get());
     }
     auto kept = NSMutableArray::arrayWithCapacity(messages->count());
