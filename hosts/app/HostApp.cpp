@@ -6,17 +6,13 @@
 #include "IGDirectInboxViewController.h"
 #include "InjectionLoader.h"
 #include "UIView+ViewController.h"
+#include "foundation/NSBundle.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSPathUtilities.h"
 #include "uikit/UINavigationController.h"
 #include "uikit/UIWindow.h"
 
 namespace {
-
-std::string& launchedIdentifier() {
-  static std::string identifier;
-  return identifier;
-}
 
 // FNV-1a over the text with a given offset basis, for the two halves of the UUID.
 uint64_t fnv1a(const std::string& text, uint64_t basis) {
@@ -44,12 +40,9 @@ std::string HostApp::containerPath(const std::string& bundleIdentifier) {
   return std::string("/var/mobile/Containers/Data/Application/") + uuid;
 }
 
-const std::string& HostApp::bundleIdentifier() {
-  return launchedIdentifier();
-}
-
 HostApp::Launch HostApp::launch(const std::string& bundleIdentifier) {
-  launchedIdentifier() = bundleIdentifier;
+  // Injected code asks the main bundle which app it is in, before anything else.
+  NSBundle::setMainBundleIdentifier(bundleIdentifier);
   NSSetHomeDirectory(containerPath(bundleIdentifier));
   UIViewViewController::install();
 

@@ -17,9 +17,6 @@ inline constexpr const char* kDefaultBundleIdentifier = "com.burbn.instagram";
 // each app keeps its own: "/var/mobile/Containers/Data/Application/<UUID>".
 std::string containerPath(const std::string& bundleIdentifier);
 
-// The identifier the running app was launched with (empty before launch).
-const std::string& bundleIdentifier();
-
 struct Launch {
   std::shared_ptr<UIWindow> window;
   std::vector<std::string> injectedLibraries;

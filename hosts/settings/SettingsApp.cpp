@@ -2,12 +2,14 @@
 
 #include "PreferenceBundle.h"
 #include "PreferencesListController.h"
+#include "foundation/NSBundle.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSPathUtilities.h"
 #include "uikit/UINavigationController.h"
 #include "uikit/UIWindow.h"
 
 std::shared_ptr<UIWindow> SettingsApp::launch() {
+  NSBundle::setMainBundleIdentifier(kBundleIdentifier);
   NSSetHomeDirectory("/var/mobile");
   auto list = PreferencesListController::alloc()->initWithBundles(PreferenceBundles::installed());
   auto navigation = UINavigationController::alloc()->initWithRootViewController(list);
