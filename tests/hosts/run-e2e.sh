@@ -6,6 +6,7 @@
 #   --bundle-id ID               the app's bundle identifier
 #   --inject LIBRARY FILTER      puts a library and its filter into the injection folder
 #   --prefs-bundle NAME LIBRARY INFO   puts a preference bundle into /Library/PreferenceBundles
+#   --remove DEVICE_PATH         removes a file from the sample device before the run
 #   --check-dump FILE            checks the shape of a dump the script wrote
 #   --expect-failure-at LINE     the run must fail with a message naming that line
 set -euo pipefail
@@ -18,6 +19,7 @@ create_options=()
 run_options=()
 injections=()
 bundles=()
+removals=()
 dump=""
 failure_line=""
 while [ $# -gt 0 ]; do
@@ -27,6 +29,7 @@ while [ $# -gt 0 ]; do
     --bundle-id) run_options+=(--bundle-id "$2"); shift 2 ;;
     --inject) injections+=("$2" "$3"); shift 3 ;;
     --prefs-bundle) bundles+=("$2" "$3" "$4"); shift 4 ;;
+    --remove) removals+=("$2"); shift 2 ;;
     --check-dump) dump=$2; shift 2 ;;
     --expect-failure-at) failure_line=$2; shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
@@ -51,6 +54,10 @@ for ((i = 0; i < ${#bundles[@]}; i += 3)); do
   mkdir -p "$folder"
   cp "${bundles[i + 1]}" "$folder/${bundles[i]}"
   cp "${bundles[i + 2]}" "$folder/Info.plist"
+done
+
+for path in "${removals[@]}"; do
+  rm -f "$root/$path"
 done
 
 status=0
