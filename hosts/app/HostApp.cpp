@@ -54,6 +54,7 @@ HostApp::Launch HostApp::launch(const std::string& bundleIdentifier) {
   // Each screen draws its own header, as the app does.
   navigation->setNavigationBarHidden(true);
   result.window = UIWindow::alloc()->init();
+  result.window->setBackgroundColor(UIColor::systemBackgroundColor());
   result.window->setRootViewController(navigation);
   result.window->makeKeyAndVisible();
   NSLog("%s launched with %zu injected libraries", bundleIdentifier.c_str(),

@@ -14,7 +14,10 @@ std::shared_ptr<UIWindow> SettingsApp::launch() {
   auto list = PreferencesListController::alloc()->initWithBundles(PreferenceBundles::installed());
   auto navigation = UINavigationController::alloc()->initWithRootViewController(list);
 
+  // The list's grey runs up under the bar and the status bar, as in the system's Settings.
+  navigation->navigationBar()->setBackgroundColor(UIColor::systemGroupedBackgroundColor());
   auto window = UIWindow::alloc()->init();
+  window->setBackgroundColor(UIColor::systemGroupedBackgroundColor());
   window->setRootViewController(navigation);
   window->makeKeyAndVisible();
   NSLog("Settings launched with %zu preference bundles", PreferenceBundles::installed().size());

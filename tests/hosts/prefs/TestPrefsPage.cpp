@@ -9,6 +9,7 @@ class TestPrefsRootController : public UIViewController {
  public:
   void viewDidLoad() override {
     UIViewController::viewDidLoad();
+    view()->setBackgroundColor(UIColor::systemBackgroundColor());
     auto label = UILabel::alloc()->initWithFrame({{20, 120}, {350, 30}});
     label->setText("Test Preferences Root Page");
     view()->addSubview(label);
