@@ -240,10 +240,23 @@ void UIVisualEffectView::drawRect(CGRect) {
     minX = std::min(minX, x), maxX = std::max(maxX, x);
     minY = std::min(minY, y), maxY = std::max(maxY, y);
   }
+  // Only the part on the target counts: the blur's edges extend what is there, rather than
+  // darkening towards the nothing beyond the screen (a banner sliding in from above).
+  cairo_surface_t* target = cairo_get_target(cr);
+  if (cairo_surface_get_type(target) == CAIRO_SURFACE_TYPE_IMAGE) {
+    double offsetX, offsetY;
+    cairo_surface_get_device_offset(target, &offsetX, &offsetY);
+    minX = std::max(minX, -offsetX), minY = std::max(minY, -offsetY);
+    maxX = std::min(maxX, cairo_image_surface_get_width(target) - offsetX);
+    maxY = std::min(maxY, cairo_image_surface_get_height(target) - offsetY);
+  }
+  if (!(minX < maxX && minY < maxY) || !std::isfinite(maxX - minX) || !std::isfinite(maxY - minY) ||
+      maxX - minX > 16384 || maxY - minY > 16384) {
+    return;
+  }
   int x0 = static_cast<int>(std::floor(minX)), y0 = static_cast<int>(std::floor(minY));
   int width = static_cast<int>(std::ceil(maxX)) - x0,
       height = static_cast<int>(std::ceil(maxY)) - y0;
-  if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return;
   cairo_matrix_t ctm;
   cairo_get_matrix(cr, &ctm);
   double sigma = blur->blurRadius() * std::sqrt(std::abs(ctm.xx * ctm.yy - ctm.xy * ctm.yx));

@@ -318,6 +318,23 @@ TEST_F(Render, ABlurEffectViewBlursWhatLiesBeneathAndTintsIt) {
   EXPECT_LT(a.red + a.green + a.blue, 3 * 110) << "the dark material covers it";
 }
 
+TEST_F(Render, ABlurPartlyOffScreenKeepsItsColourAtTheScreensEdge) {
+  auto window = shownWindow(UIColor::whiteColor());
+  for (int x = 0; x < 390; x += 20) {
+    window->addSubview(viewWith(CGRectMake(x, 0, 10, 100), rgb(240, 40, 40)));
+  }
+  auto blur = UIVisualEffectView::alloc()->initWithEffect(
+      UIBlurEffect::effectWithStyle(UIBlurEffectStyleSystemMaterialDark));
+  blur->setFrame(CGRectMake(0, -60, 390, 100));
+  window->addSubview(blur);
+
+  auto picture = owned(render::renderScreen(kOneX));
+
+  // Nothing sharp shows through at the edge: a stripe and the gap beside it look alike.
+  Pixel stripe = pixelAt(picture.get(), 205, 0), gap = pixelAt(picture.get(), 215, 0);
+  EXPECT_TRUE(isColour(stripe, gap.red, gap.green, gap.blue, 255, 6));
+}
+
 TEST_F(Render, ABannerBlursWhatIsBehindItWithinItsContinuousCorners) {
   auto canvas = viewWith(CGRectMake(0, 0, 200, 100), UIColor::whiteColor());
   auto photo = UIImageView::alloc()->initWithImage(circleImage(60, 0.2, 0.7, 0.3));
