@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Script.h"
+#include "ScriptRunner.h"
+#include "ViewTreeDump.h"
+#include "foundation/RunLoop.h"
+#include "uikit/UIApplication.h"
+#include "uikit/UIButton.h"
+#include "uikit/UILabel.h"
+#include "uikit/UIWindow.h"
+
+namespace {
+
+// Counts which of its buttons were tapped.
+class TapCounter : public NSObject {
+  OBJC_CLASS(TapCounter, NSObject);
+
+ public:
+  void tapped(id sender) { taps.push_back(std::dynamic_pointer_cast<UIView>(sender)->tag()); }
+  std::vector<long> taps;
+};
+
+class ScriptRunnerTests : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RunLoop::useManualClock();
+    counter_ = TapCounter::alloc();
+    window_ = UIWindow::alloc()->init();
+    for (long i = 0; i < 3; ++i) {
+      auto button = UIButton::buttonWithType(UIButtonTypeCustom);
+      button->setTitle("Go", UIControlStateNormal);
+      button->setFrame({{20, 100 + 60.0 * i}, {200, 44}});
+      button->setTag(i + 1);
+      button->addTarget(counter_, SEL("tapped:"), UIControlEventTouchUpInside);
+      window_->addSubview(button);
+    }
+    hidden_ = UILabel::alloc()->initWithFrame({{20, 400}, {200, 20}});
+    hidden_->setText("Secret");
+    hidden_->setHidden(true);
+    window_->addSubview(hidden_);
+    offscreen_ = UILabel::alloc()->initWithFrame({{20, 900}, {200, 20}});
+    offscreen_->setText("Below");
+    window_->addSubview(offscreen_);
+    window_->makeKeyAndVisible();
+  }
+
+  void TearDown() override { window_->setHidden(true); }
+
+  // The run's status and what it printed to standard error.
+  std::pair<int, std::string> run(const std::string& source) {
+    ::testing::internal::CaptureStderr();
+    int status = sim::runScript(sim::parseScript(source), {"test.script", output_.string()});
+    return {status, ::testing::internal::GetCapturedStderr()};
+  }
+
+  std::shared_ptr<TapCounter> counter_;
+  std::shared_ptr<UIWindow> window_;
+  std::shared_ptr<UILabel> hidden_;
+  std::shared_ptr<UILabel> offscreen_;
+  std::filesystem::path output_ =
+      std::filesystem::temp_directory_path() / ("parlo-runner-" + std::to_string(::getpid()));
+};
+
+}  // namespace
+
+OBJC_CLASS_IMPL(TapCounter) {
+  c.method("tapped:", &TapCounter::tapped);
+}
+
+TEST_F(ScriptRunnerTests, ATextTargetPicksTheNthMatchInDrawingOrder) {
+  auto [status, message] = run("tap \"Go\" [2]\ntap \"Go\"\ntap 120 242\n");
+
+  EXPECT_EQ(status, 0) << message;
+  EXPECT_EQ(counter_->taps, (std::vector<long>{2, 1, 3}));
+}
+
+TEST_F(ScriptRunnerTests, HiddenAndOffScreenTextIsNotThere) {
+  EXPECT_EQ(sim::visibleViewsShowingText("Secret").size(), 0u);
+  EXPECT_EQ(sim::visibleViewsShowingText("Below").size(), 0u);
+  EXPECT_EQ(sim::visibleViewsShowingText("Go").size(), 3u);
+
+  auto [status, message] = run("expect no-text \"Secret\"\nexpect no-text \"Below\"\n");
+
+  EXPECT_EQ(status, 0) << message;
+}
+
+TEST_F(ScriptRunnerTests, ACommandThatCannotBeCarriedOutStopsTheRunAtItsLine) {
+  struct Case {
+    const char* script;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"wait 1\ntap \"Go\" [4]\ntap \"Go\"\n", "test.script:2: \"Go\" [4]: only 3 visible"},
+      {"tap \"Secret\"\ntap \"Go\"\n", "test.script:1: no visible label"},
+      {"# nothing\n\nexpect text \"Nope\"\ntap \"Go\"\n", "test.script:3: expected \"Nope\""},
+      {"expect no-text \"Go\"\ntap \"Go\"\n", "test.script:1: expected no \"Go\""},
+      {"tap \"Go\"\nfly away\n", "test.script:2: unknown command fly"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    counter_->taps.clear();
+
+    auto [status, message] = run(c.script);
+
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(message.find(c.message), std::string::npos) << message;
+    // Nothing after the failing line runs, and a script that cannot be read runs not at all.
+    EXPECT_TRUE(counter_->taps.empty());
+  }
+}
+
+TEST_F(ScriptRunnerTests, TimePassesOnlyThroughWaitsAndTouches) {
+  bool fired = false;
+  RunLoop::scheduleAfter(1.0, [&] { fired = true; });
+
+  auto [status, message] = run("tap \"Go\"\nexpect text \"Go\"\n");
+
+  EXPECT_EQ(status, 0) << message;
+  EXPECT_FALSE(fired);
+  // The tap's finger rested 0.05 s; the rest of the second comes from the wait.
+  run("wait 0.95\n");
+  EXPECT_TRUE(fired);
+}
+
+TEST_F(ScriptRunnerTests, ADumpNamesEachViewsClassTextAndScreenFrame) {
+  auto [status, message] = run("dump tree.json\n");
+  ASSERT_EQ(status, 0) << message;
+  std::ifstream file(output_ / "tree.json");
+  std::stringstream json;
+  json << file.rdbuf();
+  std::filesystem::remove_all(output_);
+
+  std::string text = json.str();
+  EXPECT_NE(text.find("\"class\": \"UIButtonLabel\""), std::string::npos);
+  EXPECT_NE(text.find("\"text\": \"Secret\""), std::string::npos);
+  EXPECT_NE(text.find("\"frame\": [20, 900, 200, 20]"), std::string::npos);
+  EXPECT_NE(text.find("\"hidden\": true"), std::string::npos);
+}
