@@ -11,7 +11,7 @@
 #include "ScriptRunner.h"
 #include "foundation/Clock.h"
 #include "foundation/RunLoop.h"
-#include "render/Renderer.h"
+#include "render/ScreenRenderer.h"
 #include "uikit/UIApplication.h"
 #if __has_include("uikit/UIKeyboard.h")
 #include "uikit/UIKeyboard.h"
@@ -56,6 +56,8 @@ int runWindow(const std::string& title) {
       static_cast<int>(kScreenWidth * kDrawScale), static_cast<int>(kScreenHeight * kDrawScale));
   SDL_StartTextInput();
 
+  // Redraws only what changed since the last frame, so an idle screen costs next to nothing.
+  render::ScreenRenderer screen({kDrawScale, {kScreenWidth, kScreenHeight}});
   auto app = UIApplication::sharedApplication();
   bool running = true;
   bool pinching = false;
@@ -133,11 +135,12 @@ int runWindow(const std::string& title) {
     now = Clock::now();
     if (now >= nextFrame) {
       nextFrame = now + 1.0 / 60;
-      cairo_surface_t* surface = render::renderScreen({kDrawScale, {kScreenWidth, kScreenHeight}});
-      cairo_surface_flush(surface);
-      SDL_UpdateTexture(texture, nullptr, cairo_image_surface_get_data(surface),
-                        cairo_image_surface_get_stride(surface));
-      cairo_surface_destroy(surface);
+      if (!screen.renderFrame().empty()) {
+        cairo_surface_t* surface = screen.surface();
+        cairo_surface_flush(surface);
+        SDL_UpdateTexture(texture, nullptr, cairo_image_surface_get_data(surface),
+                          cairo_image_surface_get_stride(surface));
+      }
       SDL_RenderClear(renderer);
       SDL_RenderCopy(renderer, texture, nullptr, nullptr);
       SDL_RenderPresent(renderer);
