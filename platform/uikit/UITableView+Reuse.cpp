@@ -22,6 +22,11 @@ void setFrameIfChanged(UIView& view, CGRect frame) {
 }  // namespace
 
 void UITableView::reloadData() {
+  reloadRows();
+  setNeedsLayout();
+}
+
+void UITableView::reloadRows() {
   auto keep = selfAs<UITableView>();
   endTouchTracking();
   enqueueAllCells();
@@ -33,12 +38,11 @@ void UITableView::reloadData() {
   selectedRows_.clear();
   computeGeometry();
   rowsNeedLayout_ = true;
-  setNeedsLayout();
 }
 
 void UITableView::layoutSubviews() {
   UIScrollView::layoutSubviews();
-  if (!geometryValid_) computeGeometry();
+  if (!geometryValid_) reloadRows();
   if (contentSize().width != bounds().size.width) updateContentSize();
   // The background stays put while the content scrolls.
   if (backgroundView_) setFrameIfChanged(*backgroundView_, bounds());
@@ -48,7 +52,7 @@ void UITableView::layoutSubviews() {
 }
 
 void UITableView::layoutRowsIfNeeded() {
-  if (!geometryValid_) computeGeometry();
+  if (!geometryValid_) reloadRows();
   if (rowsNeedLayout_ || !(bounds() == laidOutBounds_)) layoutRows();
 }
 

@@ -320,7 +320,7 @@ std::shared_ptr<UIView> UITableView::footerViewForSection(long section) const {
 
 void UITableView::scrollToRowAtIndexPath(const IndexPath& indexPath,
                                          UITableViewScrollPosition position, bool animated) {
-  if (!geometryValid_) computeGeometry();
+  if (!geometryValid_) reloadRows();
   if (!isValid(indexPath)) {
     NSLog("Ignoring a scroll to a row that does not exist: %s",
           indexPath ? indexPath->description().c_str() : "nil");

@@ -280,6 +280,8 @@ class UITableView : public UIScrollView {
   void measureRow(long section, long row, const std::shared_ptr<UITableViewCell>& cell);
 
   // Cells (UITableView+Reuse.cpp).
+  // reloadData without asking for another layout pass: for use inside one.
+  void reloadRows();
   void layoutRows();
   void layoutRowsIfNeeded();
   void layoutSectionViews();

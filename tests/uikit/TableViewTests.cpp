@@ -388,6 +388,23 @@ TEST_F(TableViews, TheAppearanceProxyReachesOnlyCellsShownAfterItWasSet) {
   UITableViewCell::appearance()->setSelectedBackgroundView(nullptr);
 }
 
+TEST_F(TableViews, ANewDataSourceReplacesTheRowsInViewAtTheNextLayout) {
+  rows->sections = {std::vector<CGFloat>(10, 60)};
+  auto table = makeTable(CGRectMake(0, 0, 390, 844));
+  table->layoutIfNeeded();
+  auto other = std::make_shared<Rows>();
+  other->prefix = "other ";
+  other->sections = {{60, 60}};
+
+  table->setDataSource(other);
+  table->layoutIfNeeded();
+
+  auto cells = table->visibleCells();
+  ASSERT_EQ(cells.size(), 2u);
+  EXPECT_EQ(textOf(cells[1]), "other 0.1");
+  EXPECT_EQ(cellsInHierarchy(*table).size(), 2u);
+}
+
 TEST_F(TableViews, AReleasedDelegateOrDataSourceIsNotCalled) {
   rows->sections = {std::vector<CGFloat>(10, 60)};
   auto table = makeTable(CGRectMake(0, 0, 390, 844));
