@@ -243,10 +243,6 @@ std::shared_ptr<UIResponder> UIKeyboard::currentInputResponder() const {
   return input && input->acceptsTyping() ? responder : nullptr;
 }
 
-UITextInput* UIKeyboard::currentInput() const {
-  return dynamic_cast<UITextInput*>(currentInputResponder().get());
-}
-
 void UIKeyboard::type(const std::string& utf8) {
   for (const std::string& character : UITextGraphemes(utf8)) {
     // Each key goes to whoever has focus now: a delegate may have moved it.
@@ -301,7 +297,8 @@ UIKeyboard::FocusTransfer::~FocusTransfer() {
 
 void UIKeyboard::firstResponderDidChange() {
   if (transfers_ > 0) return;
-  UITextInput* input = currentInput();
+  auto responder = currentInputResponder();
+  auto* input = dynamic_cast<UITextInput*>(responder.get());
   if (!input) {
     if (visible_) hide();
     return;

@@ -87,7 +87,6 @@ class UIKeyboard {
   UIKeyboard() = default;
 
   std::shared_ptr<UIResponder> currentInputResponder() const;
-  UITextInput* currentInput() const;
   void show();
   void hide();
   void ensureWindow();

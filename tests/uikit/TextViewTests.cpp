@@ -1,3 +1,4 @@
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +10,7 @@
 #include "foundation/RunLoop.h"
 #include "foundation/UTF16.h"
 #include "uikit/UIApplication.h"
+#include "uikit/UIGraphics.h"
 #include "uikit/UIKeyboard.h"
 #include "uikit/UITextField.h"
 #include "uikit/UITextView.h"
@@ -256,6 +258,31 @@ TEST_F(TextViewTest, AViewThatIsOnlySelectableTakesNoTyping) {
 
   EXPECT_EQ(text(), "read only");
   EXPECT_FALSE(keyboard.isVisible());
+}
+
+TEST_F(TextViewTest, DrawsACaretInTheTintColourAtTheSelectionOnlyWhileFocused) {
+  textView->setTintColor(UIColor::colorWithRed(1, 0, 0, 1));
+  textView->setText("ab");
+  textView->setSelectedRange(NSMakeRange(1, 0));
+  auto pixelAtCaret = [&] {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 300, 120);
+    cairo_t* cr = cairo_create(surface);
+    UIGraphicsPushContext(cr);
+    textView->drawRect(textView->bounds());
+    UIGraphicsPopContext();
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    CGRect caret = textView->caretRectForIndex(1);
+    int x = static_cast<int>(CGRectGetMidX(caret)), y = static_cast<int>(CGRectGetMidY(caret));
+    uint32_t pixel = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface) +
+                                                 y * cairo_image_surface_get_stride(surface))[x];
+    cairo_surface_destroy(surface);
+    return pixel;
+  };
+
+  EXPECT_EQ(pixelAtCaret(), 0u);
+  ASSERT_TRUE(textView->becomeFirstResponder());
+  EXPECT_EQ(pixelAtCaret(), 0xffff0000u);
 }
 
 TEST(TextViewNoWindow, CannotBecomeFirstResponderOutsideAWindow) {
