@@ -2,31 +2,39 @@
 
 #include "IGDirectThreadViewController.h"
 #include "IGProfilePictureView.h"
-#include "uikit/UIControl.h"
 #include "uikit/UIFont.h"
 #include "uikit/UILabel.h"
 #include "uikit/UINavigationController.h"
 
 namespace {
 
-// One thread in the list: the avatar, the name and the latest message.
-class IGDirectInboxRow : public UIControl {
-  OBJC_CLASS(IGDirectInboxRow, UIControl);
+// One thread in the list: the avatar, the names and the latest message.
+class IGDirectInboxCell : public UITableViewCell {
+  OBJC_CLASS(IGDirectInboxCell, UITableViewCell);
 
  public:
-  std::shared_ptr<IGDirectInboxRow> initWithThread(const DirectThread& thread) {
-    initWithFrame(CGRectZero);
+  std::shared_ptr<IGDirectInboxCell> initWithStyle(UITableViewCellStyle style,
+                                                   const std::string& reuseIdentifier) {
+    UITableViewCell::initWithStyle(style, reuseIdentifier);
+    nameLabel_ = UILabel::alloc()->init();
+    nameLabel_->setFont(UIFont::systemFontOfSize(15));
+    contentView()->addSubview(nameLabel_);
+    previewLabel_ = UILabel::alloc()->init();
+    previewLabel_->setFont(UIFont::systemFontOfSize(14));
+    previewLabel_->setTextColor(UIColor::secondaryLabelColor());
+    contentView()->addSubview(previewLabel_);
+    return selfAs<IGDirectInboxCell>();
+  }
+
+  void showThread(const DirectThread& thread) {
     const auto& user = thread.users.front();
+    if (avatar_) avatar_->removeFromSuperview();
     avatar_ = IGProfilePictureView::alloc()->initWithURL(user->profilePicURL());
-    avatar_->setUserInteractionEnabled(false);
-    addSubview(avatar_);
+    contentView()->addSubview(avatar_);
 
     std::string name = user->fullName();
     for (size_t i = 1; i < thread.users.size(); ++i) name += ", " + thread.users[i]->fullName();
-    nameLabel_ = UILabel::alloc()->init();
     nameLabel_->setText(name);
-    nameLabel_->setFont(UIFont::systemFontOfSize(15));
-    addSubview(nameLabel_);
 
     std::string preview;
     if (!thread.messages.empty()) {
@@ -34,25 +42,16 @@ class IGDirectInboxRow : public UIControl {
       preview = (last.outgoing ? "You: " : "") + last.text;
     }
     if (!thread.lastActivity.empty()) preview += " · " + thread.lastActivity;
-    previewLabel_ = UILabel::alloc()->init();
     previewLabel_->setText(preview);
-    previewLabel_->setFont(UIFont::systemFontOfSize(14));
-    previewLabel_->setTextColor(UIColor::secondaryLabelColor());
-    addSubview(previewLabel_);
-    return selfAs<IGDirectInboxRow>();
+    setNeedsLayout();
   }
 
   void layoutSubviews() override {
-    UIControl::layoutSubviews();
-    CGFloat width = bounds().size.width;
-    avatar_->setFrame({{16, 8}, {56, 56}});
+    UITableViewCell::layoutSubviews();
+    CGFloat width = contentView()->bounds().size.width;
+    if (avatar_) avatar_->setFrame({{16, 8}, {56, 56}});
     nameLabel_->setFrame({{84, 16}, {width - 100, 20}});
     previewLabel_->setFrame({{84, 38}, {width - 100, 18}});
-  }
-
-  void setHighlighted(bool highlighted) override {
-    UIControl::setHighlighted(highlighted);
-    setBackgroundColor(highlighted ? UIColor::systemGray6Color() : nullptr);
   }
 
  private:
@@ -69,7 +68,7 @@ class IGDirectInboxView : public UIView {
   std::shared_ptr<UILabel> accountLabel;
   std::shared_ptr<UILabel> sectionLabel;
   std::shared_ptr<UILabel> emptyLabel;
-  std::vector<std::shared_ptr<IGDirectInboxRow>> rows;
+  std::shared_ptr<UITableView> tableView;
 
   void layoutSubviews() override {
     UIView::layoutSubviews();
@@ -78,22 +77,17 @@ class IGDirectInboxView : public UIView {
     accountLabel->setFrame({{16, top + 8}, {width - 32, 28}});
     sectionLabel->setFrame({{16, top + 52}, {width - 32, 20}});
     CGFloat y = top + 80;
-    for (const auto& row : rows) {
-      row->setFrame({{0, y}, {width, 72}});
-      y += 72;
-    }
+    tableView->setFrame({{0, y}, {width, bounds().size.height - y}});
     emptyLabel->setFrame({{16, y + 40}, {width - 32, 20}});
   }
 };
 
 }  // namespace
 
-OBJC_CLASS_IMPL(IGDirectInboxRow) {}
+OBJC_CLASS_IMPL(IGDirectInboxCell) {}
 OBJC_CLASS_IMPL(IGDirectInboxView) {}
 
-OBJC_CLASS_IMPL(IGDirectInboxViewController) {
-  c.method("rowTapped:", &IGDirectInboxViewController::rowTapped);
-}
+OBJC_CLASS_IMPL(IGDirectInboxViewController) {}
 
 std::shared_ptr<IGDirectInboxViewController> IGDirectInboxViewController::initWithHomeDirectory(
     const std::string& homeDirectory) {
@@ -117,13 +111,14 @@ void IGDirectInboxViewController::loadView() {
   root->sectionLabel->setFont(UIFont::systemFontOfSize(16, UIFontWeightSemibold));
   root->addSubview(root->sectionLabel);
 
-  for (size_t i = 0; i < threads_.size(); ++i) {
-    auto row = IGDirectInboxRow::alloc()->initWithThread(threads_[i]);
-    row->setTag(static_cast<long>(i));
-    row->addTarget(self(), SEL("rowTapped:"), UIControlEventTouchUpInside);
-    root->addSubview(row);
-    root->rows.push_back(row);
-  }
+  root->tableView = UITableView::alloc()->initWithFrame(CGRectZero, UITableViewStylePlain);
+  root->tableView->setRowHeight(72);
+  root->tableView->setSeparatorStyle(UITableViewCellSeparatorStyleNone);
+  root->tableView->registerClass<IGDirectInboxCell>("IGDirectInboxCell");
+  auto controller = selfAs<IGDirectInboxViewController>();
+  root->tableView->setDataSource(controller);
+  root->tableView->setDelegate(controller);
+  root->addSubview(root->tableView);
 
   root->emptyLabel = UILabel::alloc()->init();
   root->emptyLabel->setText("No messages yet");
@@ -134,10 +129,23 @@ void IGDirectInboxViewController::loadView() {
   setView(root);
 }
 
-void IGDirectInboxViewController::rowTapped(id sender) {
-  if (auto row = std::dynamic_pointer_cast<UIView>(sender)) {
-    openThreadAtIndex(static_cast<size_t>(row->tag()));
-  }
+long IGDirectInboxViewController::numberOfRowsInSection(const std::shared_ptr<UITableView>&, long) {
+  return static_cast<long>(threads_.size());
+}
+
+std::shared_ptr<UITableViewCell> IGDirectInboxViewController::cellForRowAtIndexPath(
+    const std::shared_ptr<UITableView>& tableView, const IndexPath& indexPath) {
+  auto cell = std::static_pointer_cast<IGDirectInboxCell>(
+      tableView->dequeueReusableCellWithIdentifier("IGDirectInboxCell", indexPath));
+  cell->showThread(threads_.at(static_cast<size_t>(indexPath->row())));
+  return cell;
+}
+
+void IGDirectInboxViewController::didSelectRowAtIndexPath(
+    const std::shared_ptr<UITableView>& tableView, const IndexPath& indexPath) {
+  // The row does not stay selected once its thread is open.
+  tableView->deselectRowAtIndexPath(indexPath, false);
+  openThreadAtIndex(static_cast<size_t>(indexPath->row()));
 }
 
 void IGDirectInboxViewController::openThreadAtIndex(size_t index) {

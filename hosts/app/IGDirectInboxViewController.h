@@ -5,10 +5,13 @@
 #include <vector>
 
 #include "DirectInbox.h"
+#include "uikit/UITableView.h"
 #include "uikit/UIViewController.h"
 
-// The Direct inbox: one row per thread; tapping a row opens the thread.
-class IGDirectInboxViewController : public UIViewController {
+// The Direct inbox: a table with one row per thread; selecting a row opens the thread.
+class IGDirectInboxViewController : public UIViewController,
+                                    public UITableViewDataSource,
+                                    public UITableViewDelegate {
   OBJC_CLASS(IGDirectInboxViewController, UIViewController);
 
  public:
@@ -20,8 +23,12 @@ class IGDirectInboxViewController : public UIViewController {
 
   void loadView() override;
 
- private:
-  void rowTapped(id sender);
+  long numberOfRowsInSection(const std::shared_ptr<UITableView>& tableView, long section) override;
+  std::shared_ptr<UITableViewCell> cellForRowAtIndexPath(
+      const std::shared_ptr<UITableView>& tableView, const IndexPath& indexPath) override;
+  void didSelectRowAtIndexPath(const std::shared_ptr<UITableView>& tableView,
+                               const IndexPath& indexPath) override;
 
+ private:
   std::vector<DirectThread> threads_;
 };
