@@ -4,6 +4,7 @@
 #   --host app|settings          which process runs the script (default app)
 #   --fresh                      the device as just installed
 #   --bundle-id ID               the app's bundle identifier
+#   --install                    installs the build into the device (parlo-sim install)
 #   --inject LIBRARY FILTER      puts a library and its filter into the injection folder
 #   --prefs-bundle NAME LIBRARY INFO   puts a preference bundle into /Library/PreferenceBundles
 #   --remove DEVICE_PATH         removes a file from the sample device before the run
@@ -20,6 +21,7 @@ run_options=()
 injections=()
 bundles=()
 removals=()
+install=0
 dump=""
 failure_line=""
 while [ $# -gt 0 ]; do
@@ -29,6 +31,7 @@ while [ $# -gt 0 ]; do
     --bundle-id) run_options+=(--bundle-id "$2"); shift 2 ;;
     --inject) injections+=("$2" "$3"); shift 3 ;;
     --prefs-bundle) bundles+=("$2" "$3" "$4"); shift 4 ;;
+    --install) install=1; shift ;;
     --remove) removals+=("$2"); shift 2 ;;
     --check-dump) dump=$2; shift 2 ;;
     --expect-failure-at) failure_line=$2; shift 2 ;;
@@ -41,6 +44,9 @@ trap 'rm -rf "$work"' EXIT
 root="$work/device"
 
 "$sim" create --device-root "$root" "${create_options[@]}"
+if [ "$install" -eq 1 ]; then
+  "$sim" install --device-root "$root" >/dev/null
+fi
 injection="$root/Library/MobileSubstrate/DynamicLibraries"
 for ((i = 0; i < ${#injections[@]}; i += 2)); do
   library=${injections[i]}
@@ -56,7 +62,7 @@ for ((i = 0; i < ${#bundles[@]}; i += 3)); do
   cp "${bundles[i + 2]}" "$folder/Info.plist"
 done
 
-for path in "${removals[@]}"; do
+for path in ${removals[@]+"${removals[@]}"}; do
   rm -f "$root/$path"
 done
 
