@@ -105,6 +105,12 @@ class UIKeyboardView : public UIView {
   void touchesMoved(const UITouchSet&, const std::shared_ptr<UIEvent>&) override {}
   void touchesCancelled(const UITouchSet&, const std::shared_ptr<UIEvent>&) override {}
 
+  // The default keyboard follows the system appearance.
+  void traitCollectionDidChange(const std::shared_ptr<UITraitCollection>& previous) override {
+    UIView::traitCollectionDidChange(previous);
+    UIKeyboard::shared().firstResponderDidChange();
+  }
+
   void setDark(bool dark) {
     if (dark_ == dark) return;
     dark_ = dark;

@@ -1,3 +1,4 @@
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,6 +11,7 @@
 #include "foundation/RunLoop.h"
 #include "uikit/NSValue.h"
 #include "uikit/UIApplication.h"
+#include "uikit/UIGraphics.h"
 #include "uikit/UIKeyboard.h"
 #include "uikit/UITapGestureRecognizer.h"
 #include "uikit/UITextField.h"
@@ -232,6 +234,39 @@ TEST_F(KeyboardTest, ReturnInATextFieldAsksTheDelegateAndEndsEditingOnlyWhenSome
   EXPECT_EQ(dismisser->dismissals, 1);
   EXPECT_FALSE(field->isFirstResponder());
   EXPECT_FALSE(keyboard.isVisible());
+}
+
+TEST_F(KeyboardTest, TheKeyboardIsDarkForADarkInputOrADarkSystem) {
+  auto brightness = [&] {
+    auto face = keyboard.window()->subviews().front();
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
+    cairo_t* cr = cairo_create(surface);
+    UIGraphicsPushContext(cr);
+    face->drawRect(face->bounds());
+    UIGraphicsPopContext();
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    uint32_t pixel = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface))[0];
+    cairo_surface_destroy(surface);
+    return (pixel >> 8) & 0xff;
+  };
+  ASSERT_TRUE(field->becomeFirstResponder());
+  unsigned light = brightness();
+
+  field->resignFirstResponder();
+  field->setKeyboardAppearance(UIKeyboardAppearanceDark);
+  ASSERT_TRUE(field->becomeFirstResponder());
+  unsigned dark = brightness();
+
+  field->setKeyboardAppearance(UIKeyboardAppearanceDefault);
+  ASSERT_TRUE(first->becomeFirstResponder());
+  UIApplication::sharedApplication()->setUserInterfaceStyle(UIUserInterfaceStyleDark);
+  unsigned system = brightness();
+  UIApplication::sharedApplication()->setUserInterfaceStyle(UIUserInterfaceStyleLight);
+
+  EXPECT_GT(light, 150u);
+  EXPECT_LT(dark, 100u);
+  EXPECT_LT(system, 100u);
 }
 
 TEST(NSValueBoxes, KeepTheirGeometryAndCompareByIt) {
