@@ -11,6 +11,7 @@
 #include "uikit/UIImageView.h"
 #include "uikit/UILabel.h"
 #include "uikit/UINavigationController.h"
+#include "uikit/UIScrollView.h"
 
 namespace {
 
@@ -93,7 +94,8 @@ class IGDirectMessageBubble : public UIView {
   std::shared_ptr<UILabel> label_;
 };
 
-// The thread's root view: header, messages from the top, the message bar at the bottom.
+// The thread's root view: the header, the messages scrolling between it and the message bar,
+// which sits at the bottom.
 class IGDirectThreadView : public UIView {
   OBJC_CLASS(IGDirectThreadView, UIView);
 
@@ -103,6 +105,7 @@ class IGDirectThreadView : public UIView {
   std::shared_ptr<IGDirectLeftAlignedTitleView> titleView;
   std::shared_ptr<UIImageView> videoIcon;
   std::shared_ptr<UIView> separator;
+  std::shared_ptr<UIScrollView> messagesView;
   std::vector<std::shared_ptr<IGDirectMessageBubble>> bubbles;
   std::vector<std::shared_ptr<IGProfilePictureView>> bubbleAvatars;
   std::shared_ptr<UIView> messageBar;
@@ -120,7 +123,10 @@ class IGDirectThreadView : public UIView {
     videoIcon->setFrame({{width - 44, top + 15}, {26, 26}});
     separator->setFrame({{0, top + 56}, {width, 0.5}});
 
-    CGFloat y = top + 56 + 16;
+    CGFloat messagesTop = top + 56.5;
+    CGFloat messagesHeight = bottom - 60 - messagesTop;
+    messagesView->setFrame({{0, messagesTop}, {width, messagesHeight}});
+    CGFloat y = 16;
     size_t avatarIndex = 0;
     for (size_t i = 0; i < bubbles.size(); ++i) {
       const auto& bubble = bubbles[i];
@@ -133,6 +139,13 @@ class IGDirectThreadView : public UIView {
         bubbleAvatars[avatarIndex++]->setFrame({{16, y + size.height - 28}, {28, 28}});
       }
       y += size.height + 4;
+    }
+    CGSize contentSize{width, y + 12};
+    if (contentSize.height != messagesView->contentSize().height) {
+      messagesView->setContentSize(contentSize);
+      // A thread opens on its latest messages.
+      messagesView->setContentOffset(
+          {0, std::max<CGFloat>(0, contentSize.height - messagesHeight)});
     }
 
     messageBar->setFrame({{12, bottom - 52}, {width - 24, 44}});
@@ -194,16 +207,19 @@ void IGDirectThreadViewController::loadView() {
   root->separator->setBackgroundColor(UIColor::separatorColor());
   root->addSubview(root->separator);
 
+  root->messagesView = UIScrollView::alloc()->initWithFrame(CGRectZero);
+  root->messagesView->setAlwaysBounceVertical(true);
+  root->addSubview(root->messagesView);
   for (size_t i = 0; i < thread_.messages.size(); ++i) {
     const DirectMessage& message = thread_.messages[i];
     auto bubble = IGDirectMessageBubble::alloc()->initWithMessage(message);
-    root->addSubview(bubble);
+    root->messagesView->addSubview(bubble);
     root->bubbles.push_back(bubble);
     bool endsRun =
         !message.outgoing && (i + 1 == thread_.messages.size() || thread_.messages[i + 1].outgoing);
     if (endsRun && recipient) {
       auto avatar = IGProfilePictureView::alloc()->initWithURL(recipient->profilePicURL());
-      root->addSubview(avatar);
+      root->messagesView->addSubview(avatar);
       root->bubbleAvatars.push_back(avatar);
     }
   }
