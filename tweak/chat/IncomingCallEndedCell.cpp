@@ -1,0 +1,16 @@
+#include "chat/IncomingCallEndedCell.h"
+
+std::shared_ptr<IncomingCallEndedCell> IncomingCallEndedCell::initWithStyle(
+    UITableViewCellStyle style, const std::string& reuseIdentifier) {
+  initWithCard(style, reuseIdentifier,
+               {.incoming = true,
+                .width = 189,
+                .iconFile = "incoming-call.png",
+                .title = "Audio call ended"});
+  return selfAs<IncomingCallEndedCell>();
+}
+
+OBJC_CLASS_IMPL(IncomingCallEndedCell) {
+  c.method("avatarImage", &IncomingCallEndedCell::avatarImage)
+      .method("setAvatarImage:", &IncomingCallEndedCell::setAvatarImage);
+}
