@@ -198,10 +198,17 @@ TEST_F(KeyboardTest, ATextInputLeavingTheWindowOrDyingTakesTheKeyboardDown) {
   EXPECT_FALSE(first->isFirstResponder());
   EXPECT_FALSE(keyboard.isVisible());
 
-  ASSERT_TRUE(second->becomeFirstResponder());
-  second->removeFromSuperview();
-  second.reset();
+  // A window that goes away with the focused view in it.
+  auto other = UIWindow::alloc()->init();
+  other->makeKeyAndVisible();
+  auto doomed = UITextView::alloc()->initWithFrame(CGRectMake(0, 0, 100, 40));
+  other->addSubview(doomed);
+  ASSERT_TRUE(doomed->becomeFirstResponder());
+  ASSERT_TRUE(keyboard.isVisible());
+  doomed.reset();
+  other.reset();
   EXPECT_FALSE(keyboard.isVisible());
+  EXPECT_EQ(UIResponder::currentFirstResponder(), nullptr);
 }
 
 TEST_F(KeyboardTest, KeysWithoutAFocusedTextInputDoNothing) {
