@@ -121,7 +121,8 @@ class Survey {
     }
     if (record.dependsOnSurroundings || record.transitionBegin) {
       CGRect whole = state.hasShadow() ? LayerPainter::subtreeExtent(layer, state, toDevice) : own;
-      record.wholeExtent = CGRectIntersection(CGRectInset(whole, -margin, -margin), clip);
+      // Unclipped: a blur reads its whole rectangle, also where an ancestor hides it.
+      record.wholeExtent = CGRectInset(whole, -margin, -margin);
     }
     if (state.masksToBounds)
       clip = CGRectIntersection(clip, transformedBounds(toDevice, state.bounds));
@@ -267,7 +268,8 @@ std::vector<CGRect> ScreenRenderer::renderFrame() {
     grew = false;
     for (const auto& [layer, record] : records) {
       if (!record.dependsOnSurroundings) continue;
-      CGRect whole = pixelAligned(record.wholeExtent);
+      CGRect whole = pixelAligned(CGRectIntersection(record.wholeExtent, screen));
+      if (whole.size.width <= 0) continue;
       bool touched = std::any_of(damage.begin(), damage.end(), [&](const CGRect& rect) {
         return CGRectIntersectsRect(rect, whole);
       });
