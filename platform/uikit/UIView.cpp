@@ -224,14 +224,24 @@ void UIView::insertSubviewAt(const std::shared_ptr<UIView>& view, size_t index) 
   }
   layer_->insertSublayer(keep->layer_, static_cast<unsigned>(layerIndex));
 
-  // The subtree joins this hierarchy's layout engine.
+  // The subtree joins this hierarchy's layout engine. A hierarchy without one yet makes it now
+  // if the subtree brings constraints (a cell built with its own), or they would never be solved.
   keep->engine_.reset();
+  std::function<bool(UIView&)> hasConstraints = [&](UIView& v) {
+    if (!v.constraints_.empty()) return true;
+    for (auto& subview : v.subviews_) {
+      if (hasConstraints(*subview)) return true;
+    }
+    return false;
+  };
   if (UILayoutEngine* e = rootView()->engine_.get()) {
     std::function<void(UIView&)> join = [&](UIView& v) {
       for (auto& constraint : v.constraints_) e->addConstraint(*constraint);
       for (auto& subview : v.subviews_) join(*subview);
     };
     join(*keep);
+  } else if (hasConstraints(*keep)) {
+    engine();
   }
 
   setNeedsLayout();
