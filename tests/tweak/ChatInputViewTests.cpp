@@ -253,6 +253,19 @@ TEST_F(ChatInputViewTest, ComposedTextPassesTheLimitWhileMarkedAndIsCutWhenCommi
   EXPECT_EQ(prompts(), 1);
 }
 
+TEST_F(ChatInputViewTest, ComposedTextCommittedByLosingFocusIsHeldToTheLimitToo) {
+  focus();
+  keyboard.paste(std::string(998, 'a'));
+  keyboard.setMarkedText("か");
+  keyboard.setMarkedText("かなに");
+  recorder->changes.clear();
+
+  bar->resignActive();
+
+  EXPECT_EQ(text(), std::string(998, 'a') + "かな");
+  EXPECT_EQ(recorder->changes, std::vector<std::string>{text()});
+}
+
 TEST_F(ChatInputViewTest, GrowsUpwardsToFourLinesKeepingItsBottomThenScrollsToKeepTheEndInView) {
   focus();
   const CGFloat restingBottom = bottom();

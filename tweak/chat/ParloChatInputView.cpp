@@ -375,6 +375,15 @@ void ParloChatInputView::textViewDidChange(const std::shared_ptr<UITextView>& te
   tellDelegateTextChanged();
 }
 
+void ParloChatInputView::textViewDidEndEditing(const std::shared_ptr<UITextView>& textView) {
+  if (textView->text()->length() <= static_cast<size_t>(std::max<long>(maxCharacterCount_, 0))) {
+    return;
+  }
+  auto keep = selfAs<ParloChatInputView>();
+  updateWithTextView(textView);
+  tellDelegateTextChanged();
+}
+
 void ParloChatInputView::tellDelegateTextChanged() {
   if (auto delegate = this->delegate()) delegate->chatInputViewDidChanged(textView_->text());
 }

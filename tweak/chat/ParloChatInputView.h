@@ -101,7 +101,8 @@ class ParloChatInputView : public UIView, public UITextViewDelegate {
   bool textViewShouldBeginEditing(const std::shared_ptr<UITextView>&) override { return true; }
   void textViewDidBeginEditing(const std::shared_ptr<UITextView>&) override {}
   bool textViewShouldEndEditing(const std::shared_ptr<UITextView>&) override { return true; }
-  void textViewDidEndEditing(const std::shared_ptr<UITextView>&) override {}
+  // Losing focus commits composed text without asking: it is held to the limit here.
+  void textViewDidEndEditing(const std::shared_ptr<UITextView>& textView) override;
   bool shouldChangeTextInRange(const std::shared_ptr<UITextView>& textView, NSRange range,
                                const std::string& replacementText) override;
   void textViewDidChange(const std::shared_ptr<UITextView>& textView) override;
