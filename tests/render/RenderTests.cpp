@@ -599,6 +599,13 @@ TEST_F(Render, MovedRemovedAndRedisplayedViewsRedrawWhereTheyWereAndAre) {
   expectSameAsFullRender(renderer);
 }
 
+TEST_F(Render, AViewNotYetOwnedMayAskForDisplay) {
+  render::ScreenRenderer renderer(kOneX);
+  UIView unowned;
+
+  EXPECT_NO_THROW(unowned.setNeedsDisplay());
+}
+
 TEST_F(Render, AChangeBeneathABlurRedrawsTheWholeBlur) {
   auto window = shownWindow(UIColor::whiteColor());
   auto beneath = viewWith(CGRectMake(150, 20, 20, 20), rgb(255, 0, 0));
