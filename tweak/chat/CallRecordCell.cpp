@@ -32,14 +32,7 @@ void CallRecordCell::initWithCard(UITableViewCellStyle style, const std::string&
   Layout::top(baseView_, content->topAnchor(), 0);
 
   if (card.incoming) {
-    avatarImage_ = UIImageView::alloc();
-    avatarImage_->init();
-    avatarImage_->layer()->setCornerRadius(15);
-    avatarImage_->setClipsToBounds(true);
-    avatarImage_->setContentMode(UIViewContentModeScaleAspectFill);
-    avatarImage_->layer()->setBorderWidth(0.8);
-    ChatBubble::setBorderColor(*avatarImage_, Appearance::avatarBorder());
-    content->addSubview(avatarImage_);
+    avatarImage_ = ChatBubble::makeAvatar(*content);
     Layout::size(avatarImage_, 30, 30);
     Layout::trailing(avatarImage_, baseView_->leadingAnchor(), -10);
     Layout::bottom(avatarImage_, baseView_->bottomAnchor(), 0);

@@ -30,6 +30,18 @@ void makeLikePill(UIView& contentView, std::shared_ptr<UIView>& likeView,
   likeView->addSubview(likeLabel);
 }
 
+std::shared_ptr<UIImageView> makeAvatar(UIView& contentView) {
+  auto avatar = UIImageView::alloc();
+  avatar->init();
+  avatar->layer()->setCornerRadius(15);
+  avatar->setClipsToBounds(true);
+  avatar->setContentMode(UIViewContentModeScaleAspectFill);
+  avatar->layer()->setBorderWidth(0.8);
+  setBorderColor(*avatar, Appearance::avatarBorder());
+  contentView.addSubview(avatar);
+  return avatar;
+}
+
 void setBorderColor(UIView& view, const std::shared_ptr<UIColor>& color) {
   view.layer()->setBorderColor(
       color->resolvedColorWithTraitCollection(view.traitCollection())->CGColor());

@@ -18,6 +18,8 @@ void styleTextLabel(UILabel& label);
 // colour, so the pill looks cut out of the bubble.
 void makeLikePill(UIView& contentView, std::shared_ptr<UIView>& likeView,
                   std::shared_ptr<UILabel>& likeLabel);
+// The other user's round avatar with its thin ring, aspect-filled; the caller places it.
+std::shared_ptr<UIImageView> makeAvatar(UIView& contentView);
 // Paints the layer colours from the palette for the view's current appearance; a layer keeps a
 // fixed colour, so this runs again on every appearance change.
 void setBorderColor(UIView& view, const std::shared_ptr<UIColor>& color);

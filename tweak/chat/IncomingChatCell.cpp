@@ -18,14 +18,7 @@ std::shared_ptr<IncomingChatCell> IncomingChatCell::initWithStyle(
   ChatBubble::setBorderColor(*baseView_, Appearance::incomingBubbleBorder());
   contentView()->insertSubviewBelowSubview(baseView_, label);
 
-  avatarImage_ = UIImageView::alloc();
-  avatarImage_->init();
-  avatarImage_->layer()->setCornerRadius(15);
-  avatarImage_->setClipsToBounds(true);
-  avatarImage_->setContentMode(UIViewContentModeScaleAspectFill);
-  avatarImage_->layer()->setBorderWidth(0.8);
-  ChatBubble::setBorderColor(*avatarImage_, Appearance::avatarBorder());
-  contentView()->addSubview(avatarImage_);
+  avatarImage_ = ChatBubble::makeAvatar(*contentView());
 
   ChatBubble::makeLikePill(*contentView(), likeView_, likeLabel_);
   return self;
