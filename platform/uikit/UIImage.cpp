@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -345,7 +346,9 @@ std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& pat
     if (!bytes) continue;
     // The first file found is the image: a damaged variant does not fall back to another.
     int scale = scaleInName(candidate);
-    return withPixels(decode(*bytes), scale == 0 ? 1 : scale);
+    auto image = withPixels(decode(*bytes), scale == 0 ? 1 : scale);
+    if (image) image->sourceName_ = std::filesystem::path(candidate).filename().string();
+    return image;
   }
   return nullptr;
 }
@@ -379,6 +382,7 @@ std::shared_ptr<UIImage> UIImage::systemImageNamed(
   CGFloat scale = cairo_image_surface_get_width(pixels.get()) / pointSize;
   auto image = withPixels(std::move(pixels), scale);
   image->renderingMode_ = UIImageRenderingModeAlwaysTemplate;
+  image->sourceName_ = name;
   image->symbolConfiguration_ = UIImageSymbolConfiguration::configurationWithPointSize(
       pointSize, configuration ? configuration->weight() : UIImageSymbolWeightUnspecified);
   return image;
@@ -387,6 +391,7 @@ std::shared_ptr<UIImage> UIImage::systemImageNamed(
 std::shared_ptr<UIImage> UIImage::imageWithRenderingMode(UIImageRenderingMode mode) const {
   auto image = withPixels(pixels_, scale_);
   image->symbolConfiguration_ = symbolConfiguration_;
+  image->sourceName_ = sourceName_;
   image->renderingMode_ =
       mode >= UIImageRenderingModeAutomatic && mode <= UIImageRenderingModeAlwaysTemplate
           ? mode

@@ -54,6 +54,9 @@ class UIImage : public NSObject {
   CGSize size() const;
   CGFloat scale() const { return scale_; }
   bool isSymbolImage() const { return static_cast<bool>(symbolConfiguration_); }
+  // What the image was loaded as: the file name without its folders (as found, so "@2x" and the
+  // extension stay) or the symbol's name; empty for an image made from data.
+  const std::string& sourceName() const { return sourceName_; }
   // The configuration a symbol was made with (always set for symbols), else nil.
   std::shared_ptr<UIImageSymbolConfiguration> symbolConfiguration() const {
     return symbolConfiguration_;
@@ -75,6 +78,7 @@ class UIImage : public NSObject {
   CGFloat scale_ = 1;
   UIImageRenderingMode renderingMode_ = UIImageRenderingModeAutomatic;
   std::shared_ptr<UIImageSymbolConfiguration> symbolConfiguration_;
+  std::string sourceName_;
 };
 
 // JPEG data of the image, compression quality 0 (smallest) to 1 (best); transparent pixels

@@ -9,9 +9,12 @@
 #include "Script.h"
 #include "ScriptRunner.h"
 #include "ViewTreeDump.h"
+#include "foundation/DeviceRoot.h"
 #include "foundation/RunLoop.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIButton.h"
+#include "uikit/UIImage.h"
+#include "uikit/UIImageView.h"
 #include "uikit/UILabel.h"
 #include "uikit/UIWindow.h"
 
@@ -25,6 +28,17 @@ class TapCounter : public NSObject {
   void tapped(id sender) { taps.push_back(std::dynamic_pointer_cast<UIView>(sender)->tag()); }
   std::vector<long> taps;
 };
+
+// A whole PNG of one opaque pixel.
+std::shared_ptr<NSData> pngOfOnePixel() {
+  static const uint8_t bytes[] = {
+      0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48,
+      0x44, 0x52, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00,
+      0x00, 0x1f, 0x15, 0xc4, 0x89, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x44, 0x41, 0x54, 0x78,
+      0x9c, 0x63, 0xf8, 0xcf, 0xc0, 0xf0, 0x1f, 0x00, 0x05, 0x00, 0x01, 0xff, 0x89, 0x99,
+      0x3d, 0x1d, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
+  return NSData::dataWithBytes(bytes, sizeof bytes);
+}
 
 class ScriptRunnerTests : public ::testing::Test {
  protected:
@@ -128,7 +142,31 @@ TEST_F(ScriptRunnerTests, TimePassesOnlyThroughWaitsAndTouches) {
   EXPECT_TRUE(fired);
 }
 
-TEST_F(ScriptRunnerTests, ADumpNamesEachViewsClassTextAndScreenFrame) {
+TEST_F(ScriptRunnerTests, ADumpNamesEachViewsClassTextScreenFrameAndImage) {
+  // Images named by what they were loaded as: a file (without its folders, also through a
+  // variant), a symbol, and none for one made from data.
+  std::string previousRoot = DeviceRoot::path();
+  std::filesystem::path root = output_ / "device";
+  DeviceRoot::setPath(root.string());
+  auto pixels = UIImagePNGRepresentation(UIImage::imageWithData(pngOfOnePixel()));
+  for (const char* path :
+       {"/img/avatars/maya.png", "/System/Library/CoreServices/Symbols/phone.png"}) {
+    std::filesystem::create_directories(
+        std::filesystem::path(*DeviceRoot::resolve(path)).parent_path());
+    ASSERT_TRUE(DeviceRoot::writeFile(path, pixels->span(), false));
+  }
+  auto fromFile = UIImage::imageWithContentsOfFile("/img/avatars/maya.png");
+  ASSERT_NE(fromFile, nullptr);
+  std::shared_ptr<UIImage> images[] = {
+      fromFile->imageWithRenderingMode(UIImageRenderingModeAlwaysTemplate),
+      UIImage::systemImageNamed("phone"), UIImage::imageWithData(pixels), nullptr};
+  for (size_t i = 0; i < std::size(images); ++i) {
+    auto imageView = UIImageView::alloc()->initWithImage(images[i]);
+    imageView->setFrame({{300, 100 + 30.0 * i}, {20, 20}});
+    window_->addSubview(imageView);
+  }
+  DeviceRoot::setPath(previousRoot);
+
   auto [status, message] = run("dump tree.json\n");
   ASSERT_EQ(status, 0) << message;
   std::ifstream file(output_ / "tree.json");
@@ -141,4 +179,12 @@ TEST_F(ScriptRunnerTests, ADumpNamesEachViewsClassTextAndScreenFrame) {
   EXPECT_NE(text.find("\"text\": \"Secret\""), std::string::npos);
   EXPECT_NE(text.find("\"frame\": [20, 900, 200, 20]"), std::string::npos);
   EXPECT_NE(text.find("\"hidden\": true"), std::string::npos);
+  size_t named = text.find("\"image\": \"maya.png\"");
+  size_t symbol = text.find("\"image\": \"phone\"");
+  size_t data = text.find("\"image\": \"\"");
+  EXPECT_NE(named, std::string::npos);
+  EXPECT_NE(symbol, std::string::npos);
+  EXPECT_NE(data, std::string::npos);
+  EXPECT_TRUE(named < symbol && symbol < data);
+  EXPECT_EQ(text.find("avatars"), std::string::npos);
 }

@@ -8,7 +8,7 @@ FIELDS = {
     "class": str, "frame": list, "alpha": (int, float), "hidden": bool,
     "userInteractionEnabled": bool, "text": (str, type(None)),
     "backgroundColor": (list, type(None)), "borderColor": (list, type(None)),
-    "borderWidth": (int, float), "cornerRadius": (int, float), "image": (dict, type(None)),
+    "borderWidth": (int, float), "cornerRadius": (int, float), "image": (str, type(None)),
     "transform": list, "viewController": (str, type(None)), "children": list,
 }
 

@@ -115,16 +115,8 @@ void writeImage(JSONWriter& json, const std::shared_ptr<UIImage>& image) {
     json.out += "null";
     return;
   }
-  // Images keep no name; what they are is told by their size and kind.
-  CGSize size = image->size();
-  json.out += "{\"size\": ";
-  json.numbers({size.width, size.height});
-  json.out += ", \"scale\": ";
-  json.number(image->scale());
-  json.out += image->isSymbolImage() ? ", \"symbol\": true" : ", \"symbol\": false";
-  json.out += image->renderingMode() == UIImageRenderingModeAlwaysTemplate
-                  ? ", \"template\": true}"
-                  : ", \"template\": false}";
+  // The file or symbol it was loaded as; an image made from data has no name.
+  json.string(image->sourceName());
 }
 
 void writeView(JSONWriter& json, const std::shared_ptr<UIView>& view, int depth) {
