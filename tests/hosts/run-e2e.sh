@@ -10,6 +10,13 @@
 #   --remove DEVICE_PATH         removes a file from the sample device before the run
 #   --check-dump FILE            checks the shape of a dump the script wrote
 #   --expect-failure-at LINE     the run must fail with a message naming that line
+#   --first HOST SCRIPT          runs another script before, in its own process, on the same root
+#   --expect-log TEXT            the run's standard error must hold TEXT
+#   --check-order DUMP 'A|B|C'   in a dump the script wrote, each text shows once, in that order
+#                                down the screen
+#   --avatar-url USERNAME URL    points that user's profile picture in the sample inbox at URL
+#   --inbox-for ID               gives the app ID a copy of the sample Direct inbox
+#   --keep-output DIR            copies the run's snapshots and dumps into DIR
 set -euo pipefail
 
 sim=$1
@@ -24,6 +31,12 @@ removals=()
 install=0
 dump=""
 failure_line=""
+firsts=()
+logs=()
+orders=()
+inbox_for=""
+avatars=()
+keep=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --host) host=$2; shift 2 ;;
@@ -35,6 +48,12 @@ while [ $# -gt 0 ]; do
     --remove) removals+=("$2"); shift 2 ;;
     --check-dump) dump=$2; shift 2 ;;
     --expect-failure-at) failure_line=$2; shift 2 ;;
+    --first) firsts+=("$2" "$3"); shift 3 ;;
+    --expect-log) logs+=("$2"); shift 2 ;;
+    --check-order) orders+=("$2" "$3"); shift 3 ;;
+    --avatar-url) avatars+=("$2" "$3"); shift 3 ;;
+    --inbox-for) inbox_for=$2; shift 2 ;;
+    --keep-output) keep=$2; shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -66,6 +85,36 @@ for path in ${removals[@]+"${removals[@]}"}; do
   rm -f "$root/$path"
 done
 
+for ((i = 0; i < ${#avatars[@]}; i += 2)); do
+  python3 - "$root"/var/mobile/Containers/Data/Application/*/Library/Application\ Support/DirectInbox.plist \
+    "${avatars[i]}" "${avatars[i + 1]}" <<'EOF'
+import plistlib, sys
+path, username, url = sys.argv[1:4]
+with open(path, "rb") as file:
+    inbox = plistlib.load(file)
+users = [u for t in inbox["threads"] for u in t["users"] if u["username"] == username]
+if not users:
+    sys.exit(f"no user {username} in the sample inbox")
+for user in users:
+    user["profilePicURL"] = url
+with open(path, "wb") as file:
+    plistlib.dump(inbox, file)
+EOF
+done
+
+if [ -n "$inbox_for" ]; then
+  # Containers are named after the bundle identifier as the host app names them.
+  container=$(python3 "$(dirname "$0")/container_path.py" "$inbox_for")
+  mkdir -p "$root$container/Library/Application Support"
+  cp "$root"/var/mobile/Containers/Data/Application/*/Library/Application\ Support/DirectInbox.plist \
+    "$root$container/Library/Application Support/"
+fi
+
+for ((i = 0; i < ${#firsts[@]}; i += 2)); do
+  "$sim" "${firsts[i]}" --device-root "$root" --script "${firsts[i + 1]}" \
+    --output "$work/first-$i"
+done
+
 status=0
 "$sim" "$host" --device-root "$root" --script "$script" --output "$work/out" \
   "${run_options[@]}" 2>"$work/stderr" || status=$?
@@ -83,6 +132,19 @@ if [ -n "$failure_line" ]; then
   exit 0
 fi
 [ "$status" -eq 0 ] || exit "$status"
+if [ -n "$keep" ]; then
+  mkdir -p "$keep"
+  cp -r "$work/out/." "$keep/"
+fi
+for text in ${logs[@]+"${logs[@]}"}; do
+  if ! grep -qF -- "$text" "$work/stderr"; then
+    echo "expected the log to hold: $text" >&2
+    exit 1
+  fi
+done
+for ((i = 0; i < ${#orders[@]}; i += 2)); do
+  python3 "$(dirname "$0")/check_order.py" "$work/out/${orders[i]}" "${orders[i + 1]}"
+done
 if [ -n "$dump" ]; then
   python3 "$(dirname "$0")/check_dump.py" "$work/out/$dump"
 fi
