@@ -1,9 +1,11 @@
 // What the options alert's two screen entries open.
 
+#include "chat/ParloFakeChatViewController.h"
 #include "foundation/NSData.h"
 #include "foundation/NSLog.h"
 #include "hook/ThreadTitleHook.h"
 #include "uikit/UIImage.h"
+#include "uikit/UINavigationController.h"
 #include "uikit/UIViewController.h"
 
 namespace ThreadTitleHook {
@@ -12,10 +14,15 @@ void launchFakeChat(const std::shared_ptr<UIViewController>& threadScreen,
                     const std::shared_ptr<NSData>& avatarData) {
   // No data, or data that is not an image, opens the chat without an avatar.
   std::shared_ptr<UIImage> avatar = avatarData ? UIImage::imageWithData(avatarData) : nullptr;
-  // The fake chat screen is not part of the add-on yet; until it is, the entry only says so.
+  // Tools and host scripts follow the launch by this line.
   NSLog("Parlo: Launch Fake Chat for %s (%s avatar) over %s",
         recipientUsernameString ? recipientUsernameString->UTF8String() : "nobody",
         avatar ? "with" : "without", threadScreen ? threadScreen->description().c_str() : "nil");
+  auto chat =
+      ParloFakeChatViewController::alloc()->initWithUsername(recipientUsernameString, avatar);
+  auto navigation = UINavigationController::alloc()->initWithRootViewController(chat);
+  navigation->setModalPresentationStyle(UIModalPresentationFullScreen);
+  if (threadScreen) threadScreen->presentViewController(navigation, true, nullptr);
 }
 
 void openSettings(const std::shared_ptr<UIViewController>& threadScreen) {
