@@ -324,6 +324,28 @@ TEST_F(FakeChat, ADoubleTapLikesWithOneHapticAndASecondUnlikes) {
   EXPECT_EQ(UIImpactFeedbackGenerator::recordedImpacts().size(), 1u);
 }
 
+TEST_F(FakeChat, GesturesOnARowTheListNoLongerHasDoNothing) {
+  open();
+  send("gone soon", false);
+  dismissKeyboard();
+  auto bubble = std::dynamic_pointer_cast<OutgoingChatCell>(cell(0));
+  ASSERT_TRUE(bubble);
+  const CGPoint point = centre(bubble->baseView());
+  // Emptied behind the table's back, as a delayed delete of the chat data does before reloading.
+  chat->currentMessages()->removeAllObjects();
+  doubleTap(point);
+  press(point, 0.35);
+  EXPECT_TRUE(UIImpactFeedbackGenerator::recordedImpacts().empty());
+  EXPECT_FALSE(alert());
+  EXPECT_EQ(chat->currentMessages()->count(), 0u);
+}
+
+TEST_F(FakeChat, TimeWithFormatGivesHoursAndMinutes) {
+  const std::string time = ParloFakeChatViewController::timeWithFormat("HH:mm")->utf8();
+  ASSERT_EQ(time.size(), 5u);
+  EXPECT_EQ(time[2], ':');
+}
+
 TEST_F(FakeChat, ALongPressAsksBeforeDeletingAndANewerListIsLeftAlone) {
   open();
   send("first", false);
