@@ -237,7 +237,21 @@ CGFloat ParloFakeChatViewController::heightForRowAtIndexPath(const std::shared_p
                                                              const IndexPath& indexPath) {
   auto record = recordAt(indexPath->row());
   if (!record) return 73;
-  return ChatRowHeights::heightForRecord(*record, view()->bounds().size.width);
+  const CGFloat width = view()->bounds().size.width;
+  auto found = measuredRows_.find(record.get());
+  if (found != measuredRows_.end()) {
+    const MeasuredRow& row = found->second;
+    if (row.message == record->message && row.messageType == record->messageType &&
+        row.showLike == record->showLike && row.width == width) {
+      return row.height;
+    }
+  }
+  // Rows of records that left the list are forgotten now and then.
+  if (measuredRows_.size() > 2 * currentMessages_->count() + 64) measuredRows_.clear();
+  const CGFloat height = ChatRowHeights::heightForRecord(*record, width);
+  measuredRows_[record.get()] = {record->message, record->messageType, record->showLike, width,
+                                 height};
+  return height;
 }
 
 void ParloFakeChatViewController::scrollToLastRow() {

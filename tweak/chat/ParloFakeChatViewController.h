@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "chat/IntroBannerView.h"
 #include "chat/NavButton.h"
@@ -163,6 +164,16 @@ class ParloFakeChatViewController : public UIViewController,
   std::shared_ptr<UIImageView> joinIconImage_;
   std::shared_ptr<UILabel> joinIconLabel_;
   std::shared_ptr<UIImpactFeedbackGenerator> haptic_;
+  // Each record's last measured height, with what it was measured from; a long chat asks for
+  // every height on every reload, and text is measured again only when one of these changed.
+  struct MeasuredRow {
+    std::shared_ptr<NSString> message;
+    std::shared_ptr<NSString> messageType;
+    bool showLike;
+    CGFloat width;
+    CGFloat height;
+  };
+  std::unordered_map<const ChatDataModel*, MeasuredRow> measuredRows_;
   double incomingCallDelay_ = 0;
   double startY_ = 0;
 };
