@@ -12,7 +12,8 @@ std::shared_ptr<IGProfilePictureView> IGProfilePictureView::initWithURL(
   setClipsToBounds(true);
   setBackgroundColor(UIColor::systemGray4Color());
   // Pictures come from the device (file URLs); a picture that cannot be read leaves the disc.
-  if (url) setImage(UIImage::imageWithData(NSData::dataWithContentsOfURL(url)));
+  // The load is synchronous, so an address that never answers must not hold the screen long.
+  if (url) setImage(UIImage::imageWithData(NSData::dataWithContentsOfURL(url, 2.0)));
   return selfAs<IGProfilePictureView>();
 }
 
