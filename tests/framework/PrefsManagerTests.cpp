@@ -107,9 +107,9 @@ TEST_F(PrefsManager, AWriteInOneProcessIsSeenByTheNextReadInAnother) {
 }
 
 TEST_F(PrefsManager, ConcurrentWritersInTwoProcessesLoseNoKey) {
-  const int count = 30;
-  auto writer = [count](const char* prefix) {
-    return [count, prefix](BVPrefsManager& prefs) {
+  constexpr int count = 30;
+  auto writer = [](const char* prefix) {
+    return [prefix](BVPrefsManager& prefs) {
       for (int i = 0; i < count; ++i) prefs.setBool(true, prefix + std::to_string(i), kDomain);
       return 0;
     };
