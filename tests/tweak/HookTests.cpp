@@ -132,10 +132,21 @@ class ThreadTitle : public testing::Test {
 
   void TearDown() override {
     UIApplication::sharedApplication()->cancelAllTouches();
-    if (window_) window_->setHidden(true);
-    window_.reset();
+    closeWindow();
     DeviceRoot::setPath(previousRoot_);
     fs::remove_all(root_);
+  }
+
+  // Dismisses what the shown screen presents and lets the transitions finish, so that nothing
+  // of one screen is left mid-animation when the next one is shown.
+  void closeWindow() {
+    if (!window_) return;
+    if (auto root = window_->rootViewController(); root && root->presentedViewController()) {
+      root->dismissViewControllerAnimated(false, nullptr);
+    }
+    RunLoop::advance(1);
+    window_->setHidden(true);
+    window_.reset();
   }
 
   // Shows `screen` in a window of its own (in place of the previous one, with whatever that one
@@ -143,7 +154,7 @@ class ThreadTitle : public testing::Test {
   // button's label its frame.
   std::shared_ptr<UIButton> showThread(const std::shared_ptr<UIViewController>& screen,
                                        const std::shared_ptr<UIView>& titleView) {
-    if (window_) window_->setHidden(true);
+    closeWindow();
     window_ = UIWindow::alloc()->init();
     window_->makeKeyAndVisible();
     titleView->initWithFrame({{100, 60}, {190, 44}});
