@@ -24,10 +24,11 @@ TEST(ScriptParser, ReadsEveryCommandWithItsArgumentsAndLine) {
       "snapshot out/inbox.png\n"
       "dump \"tree.json\"\n"
       "expect text \"Parlo\"\n"
-      "expect no-text \"Cancel\"\n");
+      "expect no-text \"Cancel\"\n"
+      "expect haptics 2\n");
 
   ASSERT_EQ(script.error, "");
-  ASSERT_EQ(script.commands.size(), 16u);
+  ASSERT_EQ(script.commands.size(), 17u);
   const auto& c = script.commands;
   EXPECT_EQ(c[0].kind, Command::Kind::Tap);
   EXPECT_EQ(c[0].line, 2);
@@ -61,6 +62,8 @@ TEST(ScriptParser, ReadsEveryCommandWithItsArgumentsAndLine) {
   EXPECT_EQ(c[14].kind, Command::Kind::ExpectText);
   EXPECT_EQ(c[15].kind, Command::Kind::ExpectNoText);
   EXPECT_EQ(c[15].text, "Cancel");
+  EXPECT_EQ(c[16].kind, Command::Kind::ExpectHaptics);
+  EXPECT_EQ(c[16].count, 2);
 }
 
 TEST(ScriptParser, AHashInsideQuotesIsText) {
@@ -90,7 +93,11 @@ TEST(ScriptParser, NamesTheLineOfTheFirstMistakeAndKeepsWhatCameBefore) {
       {"appearance blue", "light or dark"},
       {"type hello", "double quotes"},
       {"expect text Hello", "double quotes"},
-      {"expect maybe \"Hello\"", "text or no-text"},
+      {"expect maybe \"Hello\"", "text, no-text or haptics"},
+      {"expect haptics", "missing the number"},
+      {"expect haptics 1.5", "whole number"},
+      {"expect haptics -1", "whole number"},
+      {"expect haptics 1 2", "unexpected 2"},
       {"pinch 1 2 0 1 1", "above 0"},
       {"snapshot", "missing the file name"},
       {"type \"a\\q\"", "unknown escape"},

@@ -15,7 +15,9 @@
 #include "uikit/UIButton.h"
 #include "uikit/UIImage.h"
 #include "uikit/UIImageView.h"
+#include "uikit/UIImpactFeedbackGenerator.h"
 #include "uikit/UILabel.h"
+#include "uikit/UIScrollView.h"
 #include "uikit/UIWindow.h"
 
 namespace {
@@ -187,4 +189,44 @@ TEST_F(ScriptRunnerTests, ADumpNamesEachViewsClassTextScreenFrameAndImage) {
   EXPECT_NE(data, std::string::npos);
   EXPECT_TRUE(named < symbol && symbol < data);
   EXPECT_EQ(text.find("avatars"), std::string::npos);
+}
+
+TEST_F(ScriptRunnerTests, HapticTapsAreCountedFromTheStartOfTheProcess) {
+  UIImpactFeedbackGenerator::clearRecordedImpacts();
+  auto generator = UIImpactFeedbackGenerator::alloc()->initWithStyle(UIImpactFeedbackStyleLight);
+
+  EXPECT_EQ(run("expect haptics 0\n").first, 0);
+  generator->impactOccurred();
+  EXPECT_EQ(run("expect haptics 1\n").first, 0);
+  generator->impactOccurred();
+  auto [status, message] = run("expect haptics 1\n");
+  UIImpactFeedbackGenerator::clearRecordedImpacts();
+
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(message.find("test.script:1: expected 1 haptic taps so far, but there were 2"),
+            std::string::npos)
+      << message;
+}
+
+TEST_F(ScriptRunnerTests, ADumpGivesAScrollViewsInsetOffsetAndContentSize) {
+  auto scroll = UIScrollView::alloc()->initWithFrame({{0, 0}, {390, 300}});
+  scroll->setContentInsetAdjustmentBehavior(UIScrollViewContentInsetAdjustmentNever);
+  scroll->setContentSize({390, 1000});
+  scroll->setContentInset(UIEdgeInsetsMake(100, 0, 95, 0));
+  scroll->setContentOffset({0, 250});
+  window_->addSubview(scroll);
+
+  auto [status, message] = run("dump scroll.json\n");
+  ASSERT_EQ(status, 0) << message;
+  std::ifstream file(output_ / "scroll.json");
+  std::stringstream json;
+  json << file.rdbuf();
+  std::filesystem::remove_all(output_);
+
+  std::string text = json.str();
+  EXPECT_NE(text.find("\"contentInset\": [100, 0, 95, 0]"), std::string::npos) << text;
+  EXPECT_NE(text.find("\"contentOffset\": [0, 250]"), std::string::npos);
+  EXPECT_NE(text.find("\"contentSize\": [390, 1000]"), std::string::npos);
+  // Only scroll views carry them.
+  EXPECT_EQ(text.find("\"contentInset\""), text.rfind("\"contentInset\""));
 }

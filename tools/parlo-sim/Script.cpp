@@ -193,8 +193,17 @@ Command parseLine(LineParser& p, const std::string& verb) {
       command.kind = Kind::ExpectText;
     } else if (what == "no-text") {
       command.kind = Kind::ExpectNoText;
+    } else if (what == "haptics") {
+      command.kind = Kind::ExpectHaptics;
+      double count = p.number("the number of haptic taps");
+      if (count < 0 || count != std::floor(count) || count > 1e6) {
+        throw LineError("the number of haptic taps must be a whole number from 0");
+      }
+      command.count = static_cast<int>(count);
+      p.finish();
+      return command;
     } else {
-      throw LineError("expect takes text or no-text, not " + what);
+      throw LineError("expect takes text, no-text or haptics, not " + what);
     }
     command.text = p.quoted("the text");
   } else {

@@ -9,6 +9,7 @@
 //   wait SECONDS                      appearance light|dark
 //   snapshot FILE.png                 dump FILE.json
 //   expect text "TEXT"                expect no-text "TEXT"
+//   expect haptics N                  N haptic taps so far in this process
 //
 // TEXT is double-quoted (\" and \\ escape); [N] picks the Nth match, counting from 1.
 
@@ -44,6 +45,7 @@ struct Command {
     Dump,
     ExpectText,
     ExpectNoText,
+    ExpectHaptics,
   };
 
   Kind kind = Kind::Wait;
@@ -52,6 +54,7 @@ struct Command {
   CGPoint from, to;                    // drag; pinch centre in `from`
   CGFloat scaleFrom = 1, scaleTo = 1;  // pinch
   double seconds = 0;                  // press, drag, pinch, wait
+  int count = 0;                       // expect haptics
   std::string text;                    // type, paste, key, appearance, snapshot, dump, expect
 };
 

@@ -9,6 +9,7 @@
 #include "ViewTreeDump.h"
 #include "foundation/RunLoop.h"
 #include "uikit/UIApplication.h"
+#include "uikit/UIImpactFeedbackGenerator.h"
 #include "uikit/UITouch.h"
 #include "uikit/UIWindow.h"
 #if __has_include("uikit/UIKeyboard.h")
@@ -199,6 +200,15 @@ void runCommand(const Command& command, const ScriptRun& run) {
                              " on the screen, but a visible view shows it");
       }
       break;
+    case Command::Kind::ExpectHaptics: {
+      // Every tap of the process, from its start, so a tap that fires twice is seen.
+      const size_t taps = UIImpactFeedbackGenerator::recordedImpacts().size();
+      if (taps != static_cast<size_t>(command.count)) {
+        throw CommandFailure("expected " + std::to_string(command.count) +
+                             " haptic taps so far, but there were " + std::to_string(taps));
+      }
+      break;
+    }
   }
 }
 

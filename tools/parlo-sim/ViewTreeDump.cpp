@@ -7,6 +7,7 @@
 #include "uikit/UIApplication.h"
 #include "uikit/UIImageView.h"
 #include "uikit/UILabel.h"
+#include "uikit/UIScrollView.h"
 #include "uikit/UITextField.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
@@ -158,6 +159,18 @@ void writeView(JSONWriter& json, const std::shared_ptr<UIView>& view, int depth)
   CGAffineTransform t = view->transform();
   json.key("transform", depth + 1);
   json.numbers({t.a, t.b, t.c, t.d, t.tx, t.ty});
+  // Scroll views also say where their content is, which is how a script sees rows and insets.
+  if (auto scroll = std::dynamic_pointer_cast<UIScrollView>(view)) {
+    UIEdgeInsets inset = scroll->contentInset();
+    json.key("contentInset", depth + 1);
+    json.numbers({inset.top, inset.left, inset.bottom, inset.right});
+    CGPoint offset = scroll->contentOffset();
+    json.key("contentOffset", depth + 1);
+    json.numbers({offset.x, offset.y});
+    CGSize size = scroll->contentSize();
+    json.key("contentSize", depth + 1);
+    json.numbers({size.width, size.height});
+  }
   json.key("viewController", depth + 1);
   auto controller = std::dynamic_pointer_cast<UIViewController>(view->viewDelegate());
   if (controller) {
