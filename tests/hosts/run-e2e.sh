@@ -17,6 +17,11 @@
 #   --avatar-url USERNAME URL    points that user's profile picture in the sample inbox at URL
 #   --inbox-for ID               gives the app ID a copy of the sample Direct inbox
 #   --keep-output DIR            copies the run's snapshots and dumps into DIR
+#   --parlo-files TOOL           the parlo-files program, for the chat and setting options
+#   --chat USERNAME JSONL        writes that user's chat file in the host app from JSON lines
+#   --setting KEY VALUE          stores a setting in the host app's settings file
+#   --check-chat-file USERNAME JSONL   after the run, that user's chat file holds these records
+#   --check-chat 'CHECK|DUMP|...'      checks the chat screen in dumps (check_chat_geometry.py)
 set -euo pipefail
 
 sim=$1
@@ -37,6 +42,11 @@ orders=()
 inbox_for=""
 avatars=()
 keep=""
+files_tool=""
+chats=()
+settings=()
+chat_files=()
+chat_checks=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --host) host=$2; shift 2 ;;
@@ -54,6 +64,11 @@ while [ $# -gt 0 ]; do
     --avatar-url) avatars+=("$2" "$3"); shift 3 ;;
     --inbox-for) inbox_for=$2; shift 2 ;;
     --keep-output) keep=$2; shift 2 ;;
+    --parlo-files) files_tool=$2; shift 2 ;;
+    --chat) chats+=("$2" "$3"); shift 3 ;;
+    --setting) settings+=("$2" "$3"); shift 3 ;;
+    --check-chat-file) chat_files+=("$2" "$3"); shift 3 ;;
+    --check-chat) chat_checks+=("$2"); shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -110,6 +125,19 @@ if [ -n "$inbox_for" ]; then
     "$root$container/Library/Application Support/"
 fi
 
+documents="$root$(python3 "$(dirname "$0")/container_path.py" com.burbn.instagram)/Documents"
+if [ $((${#chats[@]} + ${#settings[@]} + ${#chat_files[@]})) -gt 0 ] && [ -z "$files_tool" ]; then
+  echo "--chat, --setting and --check-chat-file need --parlo-files" >&2
+  exit 2
+fi
+for ((i = 0; i < ${#chats[@]}; i += 2)); do
+  mkdir -p "$documents/ParloChats"
+  "$files_tool" chat import "$documents/ParloChats/${chats[i]}.plist" <"${chats[i + 1]}"
+done
+for ((i = 0; i < ${#settings[@]}; i += 2)); do
+  "$files_tool" settings --device-root "$root" set "${settings[i]}" "${settings[i + 1]}"
+done
+
 for ((i = 0; i < ${#firsts[@]}; i += 2)); do
   "$sim" "${firsts[i]}" --device-root "$root" --script "${firsts[i + 1]}" \
     --output "$work/first-$i"
@@ -144,6 +172,17 @@ for text in ${logs[@]+"${logs[@]}"}; do
 done
 for ((i = 0; i < ${#orders[@]}; i += 2)); do
   python3 "$(dirname "$0")/check_order.py" "$work/out/${orders[i]}" "${orders[i + 1]}"
+done
+for ((i = 0; i < ${#chat_files[@]}; i += 2)); do
+  "$files_tool" chat dump "$documents/ParloChats/${chat_files[i]}.plist" >"$work/chat.jsonl"
+  # The expected records are compared as the tool writes them, blank lines left out.
+  if ! diff <(grep -v '^[[:space:]]*$' "${chat_files[i + 1]}") "$work/chat.jsonl" >&2; then
+    echo "the chat file of ${chat_files[i]} does not hold the expected records" >&2
+    exit 1
+  fi
+done
+for spec in ${chat_checks[@]+"${chat_checks[@]}"}; do
+  python3 "$(dirname "$0")/check_chat_geometry.py" "$work/out" "$spec"
 done
 if [ -n "$dump" ]; then
   python3 "$(dirname "$0")/check_dump.py" "$work/out/$dump"
