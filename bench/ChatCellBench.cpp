@@ -4,10 +4,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdint>
-#include <string>
 #include <vector>
 
+#include "ChatSamples.h"
 #include "chat/ChatDataModel.h"
 #include "chat/ChatRowHeights.h"
 #include "chat/IncomingChatCell.h"
@@ -19,48 +18,8 @@ namespace {
 constexpr int kMessages = 10000;
 constexpr CGFloat kViewWidth = 390;
 
-// Deterministic, so every run measures the same chat.
-class Random {
- public:
-  uint32_t next(uint32_t bound) {
-    state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
-    return static_cast<uint32_t>(state_ >> 33) % bound;
-  }
-
- private:
-  uint64_t state_ = 0xc4a7;
-};
-
-// Mostly short texts, some paragraphs, a few long ones; one in eight has emoji; a few likes.
 std::vector<std::shared_ptr<ChatDataModel>> chat() {
-  static const std::vector<std::string> words = {
-      "hey",    "ok",      "see",     "you",   "tonight", "what",    "about", "the",     "rooftop",
-      "party",  "bring",   "snacks",  "lol",   "really",  "I",       "can't", "believe", "that",
-      "again",  "morning", "coffee",  "good",  "miss",    "haha",    "where", "are",     "we",
-      "late",   "sorry!",  "amazing", "photo", "thanks",  "so",      "much",  "café",    "naïve",
-      "plans?", "maybe",   "later",   "call",  "me",      "tomorrow"};
-  static const std::vector<std::string> emoji = {"😂", "❤️", "👍🏽", "🔥", "🎉", "🙏", "😅"};
-  Random random;
-  std::vector<std::shared_ptr<ChatDataModel>> records;
-  records.reserve(kMessages);
-  for (int i = 0; i < kMessages; ++i) {
-    const uint32_t roll = random.next(100);
-    const size_t length = roll < 60   ? 1 + random.next(40)
-                          : roll < 90 ? 40 + random.next(120)
-                                      : 160 + random.next(241);
-    const bool withEmoji = random.next(8) == 0;
-    std::string text;
-    while (text.size() < length) {
-      if (!text.empty()) text += ' ';
-      text += withEmoji && random.next(5) == 0 ? emoji[random.next(emoji.size())]
-                                               : words[random.next(words.size())];
-    }
-    const bool incoming = random.next(2) == 0;
-    records.push_back(ChatDataModel::alloc()->initWithMessage(
-        text, incoming ? ChatMessageType::Incoming : ChatMessageType::Outgoing, incoming,
-        random.next(10) == 0, false));
-  }
-  return records;
+  return ChatSamples::records(kMessages);
 }
 
 CGFloat heights(const std::vector<std::shared_ptr<ChatDataModel>>& records) {

@@ -1,14 +1,19 @@
-// The fake chat screen over a chat of 10,000 realistic messages: opening it (load the file,
-// measure every row, lay out and render the first frame), and a send (reload and lay out).
+// The fake chat screen over a chat of 10,000 realistic messages: the memory it holds while open,
+// opening it (load the file, measure every row, lay out and render the first frame) in a process
+// that has measured none of its rows and in one that has, and a send (reload and lay out).
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "ChatSamples.h"
 #include "chat/ChatDataModel.h"
 #include "chat/ChatStore.h"
 #include "chat/ParloFakeChatViewController.h"
@@ -16,6 +21,8 @@
 #include "foundation/NSPathUtilities.h"
 #include "foundation/RunLoop.h"
 #include "render/Renderer.h"
+#include "uikit/NSStringDrawing.h"
+#include "uikit/UIImage.h"
 #include "uikit/UIWindow.h"
 
 namespace {
@@ -26,32 +33,20 @@ constexpr int kMessages = 10000;
 constexpr const char* kUser = "bench.user";
 constexpr const char* kHome = "/var/mobile/Containers/Data/Application/FAKECHAT-BENCH";
 
-// Mostly short texts, some paragraphs, a few long ones, as people write them; deterministic.
-std::shared_ptr<NSMutableArray> chat() {
-  static const char* const words[] = {"hey",   "ok",    "see",      "you",    "tonight", "what",
-                                      "about", "the",   "rooftop",  "party",  "bring",   "snacks",
-                                      "lol",   "café",  "tomorrow", "thanks", "so",      "much",
-                                      "😂",     "later", "call",     "me",     "maybe",   "plans?"};
-  uint64_t state = 0xc4a7;
-  auto next = [&](uint32_t bound) {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    return static_cast<uint32_t>(state >> 33) % bound;
-  };
-  auto records = NSMutableArray::array();
-  for (int i = 0; i < kMessages; ++i) {
-    const uint32_t roll = next(100);
-    const size_t length = roll < 60 ? 1 + next(40) : roll < 90 ? 40 + next(120) : 160 + next(241);
-    std::string text;
-    while (text.size() < length) {
-      if (!text.empty()) text += ' ';
-      text += words[next(std::size(words))];
-    }
-    const bool incoming = next(2) == 0;
-    records->addObject(ChatDataModel::alloc()->initWithMessage(
-        text, incoming ? ChatMessageType::Incoming : ChatMessageType::Outgoing, incoming,
-        next(20) == 0, false));
+// The chat file is written by a child process, so that the memory of archiving 10,000 records
+// does not count in this process's peak: the app only ever reads the file when the screen opens.
+void writeChatFile() {
+  const pid_t child = fork();
+  if (child < 0) abort();
+  if (child == 0) {
+    auto records = NSMutableArray::array();
+    for (auto& record : ChatSamples::records(kMessages)) records->addObject(record);
+    _exit(ChatStore::storeWithUsername(NSString::string(kUser))->saveChatData(records) ? 0 : 1);
   }
-  return records;
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    abort();
+  }
 }
 
 struct Device {
@@ -63,23 +58,32 @@ struct Device {
     DeviceRoot::setPath(root);
     NSSetHomeDirectory(kHome);
     fs::create_directories(fs::path(root) / (std::string(kHome).substr(1) + "/Documents"));
-    ChatStore::storeWithUsername(NSString::string(kUser))->saveChatData(chat());
+    writeChatFile();
     window = UIWindow::alloc()->init();
     window->makeKeyAndVisible();
+    avatar = ChatSamples::avatar();
   }
   ~Device() { fs::remove_all(root); }
 
   std::shared_ptr<ParloFakeChatViewController> open() {
     auto screen =
-        ParloFakeChatViewController::alloc()->initWithUsername(NSString::string(kUser), nullptr);
+        ParloFakeChatViewController::alloc()->initWithUsername(NSString::string(kUser), avatar);
     window->setRootViewController(screen);
     window->layoutIfNeeded();
     cairo_surface_destroy(render::renderView(window, 3));
     return screen;
   }
 
+  // The app never shows two chats at once: the last one closes, and its scroll animation ends
+  // and lets it go, before the next opens.
+  void close() {
+    window->setRootViewController(nullptr);
+    RunLoop::advance(1);
+  }
+
   std::string root;
   std::shared_ptr<UIWindow> window;
+  std::shared_ptr<UIImage> avatar;
 };
 
 Device& device() {
@@ -87,14 +91,65 @@ Device& device() {
   return shared;
 }
 
+// A value in kB from /proc/self/status ("VmRSS", "VmHWM"), in MB.
+double statusMB(const std::string& key) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(key + ":", 0) == 0) return std::stod(line.substr(key.size() + 1)) / 1024;
+  }
+  return 0;
+}
+
+double peakMB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024;
+}
+
+void reportMemory(benchmark::State& state, double beforeMB) {
+  state.counters["rss_before_MB"] = beforeMB;
+  state.counters["rss_open_MB"] = statusMB("VmRSS");
+  state.counters["peak_MB"] = peakMB();
+}
+
+// Resident memory with the chat open, as the app has it: the first open in this process, which
+// runs before every other benchmark here so that the peak is that of one open.
+void BM_ChatMemoryFirstOpen(benchmark::State& state) {
+  auto& d = device();
+  const double before = statusMB("VmRSS");
+  std::shared_ptr<ParloFakeChatViewController> screen;
+  for (auto _ : state) screen = d.open();
+  reportMemory(state, before);
+}
+BENCHMARK(BM_ChatMemoryFirstOpen)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_OpenChatCold(benchmark::State& state) {
+  auto& d = device();
+  for (auto _ : state) {
+    state.PauseTiming();
+    d.close();
+    NSStringDrawing::clearMeasurementCache();
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(d.open());
+  }
+}
+BENCHMARK(BM_OpenChatCold)->Unit(benchmark::kMillisecond);
+
 void BM_OpenChat(benchmark::State& state) {
   auto& d = device();
-  for (auto _ : state) benchmark::DoNotOptimize(d.open());
+  for (auto _ : state) {
+    state.PauseTiming();
+    d.close();
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(d.open());
+  }
 }
 BENCHMARK(BM_OpenChat)->Unit(benchmark::kMillisecond);
 
 void BM_SendAndLayout(benchmark::State& state) {
   auto& d = device();
+  d.close();
   auto screen = d.open();
   const auto text = NSString::string("On my way, see you in ten minutes!");
   for (auto _ : state) {
@@ -102,9 +157,21 @@ void BM_SendAndLayout(benchmark::State& state) {
     d.window->layoutIfNeeded();
     state.PauseTiming();
     screen->currentMessages()->removeLastObject();
+    RunLoop::advance(1);  // the scroll to the new row ends, as it has before the next send
     state.ResumeTiming();
   }
 }
 BENCHMARK(BM_SendAndLayout)->Unit(benchmark::kMicrosecond);
+
+// After all the opens above, one chat open again: what closed screens leave behind shows here.
+void BM_ChatMemoryAfterReopens(benchmark::State& state) {
+  auto& d = device();
+  d.close();
+  const double before = statusMB("VmRSS");
+  std::shared_ptr<ParloFakeChatViewController> screen;
+  for (auto _ : state) screen = d.open();
+  reportMemory(state, before);
+}
+BENCHMARK(BM_ChatMemoryAfterReopens)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "foundation/NSData.h"
+#include "ChatSamples.h"
 #include "foundation/RunLoop.h"
 #include "render/Renderer.h"
 #include "render/ScreenRenderer.h"
@@ -18,25 +18,6 @@
 #include "uikit/UIWindow.h"
 
 namespace {
-
-// A 150-pixel photo-like picture: a diagonal gradient with a disc.
-std::shared_ptr<UIImage> avatarImage() {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 150, 150);
-  cairo_t* cr = cairo_create(surface);
-  cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, 150, 150);
-  cairo_pattern_add_color_stop_rgb(gradient, 0, 0.9, 0.5, 0.2);
-  cairo_pattern_add_color_stop_rgb(gradient, 1, 0.2, 0.3, 0.8);
-  cairo_set_source(cr, gradient);
-  cairo_paint(cr);
-  cairo_pattern_destroy(gradient);
-  cairo_set_source_rgb(cr, 0.95, 0.85, 0.7);
-  cairo_arc(cr, 75, 60, 35, 0, 2 * M_PI);
-  cairo_fill(cr);
-  cairo_destroy(cr);
-  std::vector<uint8_t> bytes = render::pngData(surface);
-  cairo_surface_destroy(surface);
-  return UIImage::imageWithData(NSData::dataWithBytes(std::move(bytes)));
-}
 
 struct BusyScreen {
   std::shared_ptr<UIWindow> window;
@@ -52,7 +33,7 @@ BusyScreen makeBusyScreen() {
   list->setBounds(CGRectMake(0, 35, 390, 844));
   list->setClipsToBounds(true);
   screen.window->addSubview(list);
-  auto avatar = avatarImage();
+  auto avatar = ChatSamples::avatar();
   for (int i = 0; i < 20; ++i) {
     auto row = UIView::alloc()->initWithFrame(CGRectMake(0, 100 + i * 70, 390, 70));
     bool incoming = i % 2 == 0;
