@@ -106,6 +106,21 @@ TEST_F(ScriptRunnerTests, HiddenAndOffScreenTextIsNotThere) {
   EXPECT_EQ(status, 0) << message;
 }
 
+TEST_F(ScriptRunnerTests, ATextTargetIsTouchedInTheMiddleOfWhatShowsOnTheScreen) {
+  // Reaches past the right edge of the screen, whose middle is beyond it.
+  auto wide = UIButton::buttonWithType(UIButtonTypeCustom);
+  wide->setTitle("Wide", UIControlStateNormal);
+  wide->setFrame({{300, 500}, {200, 44}});
+  wide->setTag(9);
+  wide->addTarget(counter_, SEL("tapped:"), UIControlEventTouchUpInside);
+  window_->addSubview(wide);
+
+  auto [status, message] = run("tap \"Wide\"\n");
+
+  EXPECT_EQ(status, 0) << message;
+  EXPECT_EQ(counter_->taps, std::vector<long>{9});
+}
+
 TEST_F(ScriptRunnerTests, ACommandThatCannotBeCarriedOutStopsTheRunAtItsLine) {
   struct Case {
     const char* script;

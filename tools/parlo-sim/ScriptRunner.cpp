@@ -10,6 +10,7 @@
 #include "foundation/RunLoop.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIImpactFeedbackGenerator.h"
+#include "uikit/UIScreen.h"
 #include "uikit/UITouch.h"
 #include "uikit/UIWindow.h"
 #if __has_include("uikit/UIKeyboard.h")
@@ -46,7 +47,10 @@ CGPoint pointFor(const TouchTarget& target) {
     throw CommandFailure(quoted(target.text) + " [" + std::to_string(target.index) + "]: only " +
                          std::to_string(matches.size()) + " visible");
   }
-  CGRect frame = frameInScreen(*matches[static_cast<size_t>(target.index) - 1]);
+  // The middle of what shows on the screen: a label wider than its text (a right-aligned
+  // bubble's) may reach past the edge, and a finger cannot touch there.
+  CGRect frame = CGRectIntersection(frameInScreen(*matches[static_cast<size_t>(target.index) - 1]),
+                                    UIScreen::mainScreen()->bounds());
   return {frame.origin.x + frame.size.width / 2, frame.origin.y + frame.size.height / 2};
 }
 
