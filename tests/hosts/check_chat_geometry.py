@@ -11,6 +11,7 @@ Usage: check_chat_geometry.py OUTPUT_DIR 'CHECK|ARG|...'
   last-visible|DUMP            the last row shows whole between the bar and the input bar
   like|BEFORE|AFTER|TEXT|GROWTH   the row showing TEXT is GROWTH points taller after
   avatars|DUMP|TEXT=0|TEXT=1...   the alpha of the avatar beside each incoming text
+  heart|DUMP|TEXT|SCALE        the row showing TEXT shows its heart, at that scale
   palette|DUMP|light|dark      the bubbles', cards', rings' and line's colours in that appearance
 """
 import json
@@ -236,6 +237,17 @@ def check_like(before, after, text, growth):
     expect(f"the growth of the row showing {text!r}", grew, growth)
 
 
+def check_heart(windows, text, scale):
+    cell = row_showing(windows, text)
+    pills = [v for v in walk(cell) if v["cornerRadius"] == 14]
+    if len(pills) != 1 or pills[0]["alpha"] != 1:
+        fail(f"the row showing {text!r} shows no like pill")
+    heart = pills[0]["children"][0]
+    a, b, c, d = heart["transform"][:4]
+    if not (near(a, scale) and near(d, scale) and near(b, 0) and near(c, 0)):
+        fail(f"the heart of {text!r} is transformed by {heart['transform']}, not scaled {scale}")
+
+
 def check_avatars(windows, wanted):
     for pair in wanted:
         text, alpha = pair.rsplit("=", 1)
@@ -312,6 +324,8 @@ def main():
         check_like(load(directory, args[0]), load(directory, args[1]), args[2], float(args[3]))
     elif check == "palette":
         check_palette(load(directory, args[0]), args[1])
+    elif check == "heart":
+        check_heart(load(directory, args[0]), args[1], float(args[2]))
     elif check == "avatars":
         check_avatars(load(directory, args[0]), args[1:])
     else:
