@@ -279,6 +279,13 @@ def check_palette(windows, appearance):
     kids = root["children"]
     grey("the line under the bar", kids[kids.index(bar) + 1]["backgroundColor"], "line")
     grey("the bar's avatar ring", bar["children"][1]["borderColor"], "avatarBorder")
+    for banner in (v for v in walk(table) if v["class"] == "IntroBannerView"):
+        grey("the profile avatar's ring", banner["children"][0]["borderColor"], "avatarBorder")
+        grey("the View Profile pill's border", banner["children"][6]["borderColor"],
+             "incomingBubbleBorder")
+        for line in banner["children"][3:6]:
+            if line["alpha"] != 1:
+                fail(f"the profile line {line['text']!r} is hidden")
     seen = set()
     for cell in rows(table):
         kind = cell["class"]
@@ -305,8 +312,8 @@ def check_palette(windows, appearance):
         else:
             continue
         seen.add(kind)
-    if not seen:
-        fail("no message or call rows to check the colours of")
+    if rows(table) and not seen:
+        fail("the rows hold no message or call to check the colours of")
 
 
 def main():
