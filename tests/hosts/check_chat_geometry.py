@@ -12,6 +12,7 @@ Usage: check_chat_geometry.py OUTPUT_DIR 'CHECK|ARG|...'
   like|BEFORE|AFTER|TEXT|GROWTH   the row showing TEXT is GROWTH points taller after
   avatars|DUMP|TEXT=0|TEXT=1...   the alpha of the avatar beside each incoming text
   heart|DUMP|TEXT|SCALE        the row showing TEXT shows its heart, at that scale
+  no-avatar|DUMP               every avatar of the other user is an empty ring
   palette|DUMP|light|dark      the bubbles', cards', rings' and line's colours in that appearance
 """
 import json
@@ -248,6 +249,16 @@ def check_heart(windows, text, scale):
         fail(f"the heart of {text!r} is transformed by {heart['transform']}, not scaled {scale}")
 
 
+def check_no_avatar(windows):
+    root, _, _, _ = parts(windows)
+    rings = [v for v in walk(root) if v["class"] == "UIImageView" and v["borderWidth"] > 0]
+    if len(rings) < 3:
+        fail(f"expected the bar's, the profile block's and the rows' avatars, found {len(rings)}")
+    for ring in rings:
+        if ring["image"] is not None:
+            fail(f"an avatar ring at {ring['frame']} shows {ring['image']!r}")
+
+
 def check_avatars(windows, wanted):
     for pair in wanted:
         text, alpha = pair.rsplit("=", 1)
@@ -333,6 +344,8 @@ def main():
         check_palette(load(directory, args[0]), args[1])
     elif check == "heart":
         check_heart(load(directory, args[0]), args[1], float(args[2]))
+    elif check == "no-avatar":
+        check_no_avatar(load(directory, args[0]))
     elif check == "avatars":
         check_avatars(load(directory, args[0]), args[1:])
     else:
