@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <list>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -12,6 +13,7 @@
 #include "uikit/NSAttributedString.h"
 #include "uikit/TextLayout.h"
 #include "uikit/UIFont.h"
+#include "uikit/WordWrapMeasurer.h"
 
 namespace {
 
@@ -25,16 +27,16 @@ struct Measured {
 
 class MeasurementCache {
  public:
-  const Measured* find(const std::string& key) {
+  const Measured* find(std::string_view key) {
     auto found = index_.find(key);
     if (found == index_.end()) return nullptr;
     entries_.splice(entries_.begin(), entries_, found->second);
     return &found->second->measured;
   }
 
-  void insert(std::string key, Measured measured) {
+  void insert(std::string_view key, Measured measured) {
     if (capacity_ == 0) return;
-    entries_.push_front({std::move(key), measured});
+    entries_.push_front({std::string(key), measured});
     index_.emplace(entries_.front().key, entries_.begin());
     while (entries_.size() > capacity_) {
       index_.erase(entries_.back().key);
@@ -78,6 +80,18 @@ TextLayout& scratchLayout() {
   return layout;
 }
 
+WordWrapMeasurer& wordMeasurer() {
+  static WordWrapMeasurer measurer;
+  return measurer;
+}
+
+// The key of the measurement being made, built in place: a lookup that finds it allocates
+// nothing.
+std::string& scratchKey() {
+  static std::string key;
+  return key;
+}
+
 // ---- Cache keys: the bytes of everything that decides a size ----
 
 template <class T>
@@ -95,34 +109,52 @@ void appendBox(std::string& key, CGSize size) {
   append(key, normalizedExtent(size.height));
 }
 
-void appendAttributes(std::string& key, const NSDictionary* attributes) {
-  CGFloat font[3] = {0, 0, 0};
+// The attributes that decide a size, found in one walk over the dictionary.
+struct DrawingStyle {
+  UIFont* font = nullptr;
   CGFloat kern = 0;
-  CGFloat paragraph[3] = {0, NSTextAlignmentNatural, NSLineBreakByWordWrapping};
-  if (attributes) {
-    for (const NSDictionary::Entry& entry : attributes->entries()) {
-      auto* name = dynamic_cast<NSString*>(entry.key.get());
-      if (!name) continue;
-      if (name->isEqualToString(NSFontAttributeName)) {
-        if (auto* f = dynamic_cast<UIFont*>(entry.value.get())) {
-          font[0] = f->pointSize();
-          font[1] = f->weight();
-          font[2] = f->isItalic();
-        }
-      } else if (name->isEqualToString(NSKernAttributeName)) {
-        if (auto* number = dynamic_cast<NSNumber*>(entry.value.get())) kern = number->doubleValue();
-      } else if (name->isEqualToString(NSParagraphStyleAttributeName)) {
-        if (auto* style = dynamic_cast<NSParagraphStyle*>(entry.value.get())) {
-          paragraph[0] = style->lineSpacing();
-          paragraph[1] = style->alignment();
-          paragraph[2] = style->lineBreakMode();
-        }
+  NSParagraphStyle* paragraph = nullptr;
+};
+
+DrawingStyle readStyle(const NSDictionary* attributes) {
+  DrawingStyle style;
+  if (!attributes) return style;
+  for (const NSDictionary::Entry& entry : attributes->entries()) {
+    auto* name = dynamic_cast<NSString*>(entry.key.get());
+    if (!name) continue;
+    if (name->isEqualToString(NSFontAttributeName)) {
+      style.font = dynamic_cast<UIFont*>(entry.value.get());
+    } else if (name->isEqualToString(NSKernAttributeName)) {
+      if (auto* number = dynamic_cast<NSNumber*>(entry.value.get())) {
+        style.kern = number->doubleValue();
       }
+    } else if (name->isEqualToString(NSParagraphStyleAttributeName)) {
+      style.paragraph = dynamic_cast<NSParagraphStyle*>(entry.value.get());
     }
   }
+  return style;
+}
+
+void appendStyle(std::string& key, const DrawingStyle& style) {
+  CGFloat font[3] = {0, 0, 0};
+  CGFloat paragraph[3] = {0, NSTextAlignmentNatural, NSLineBreakByWordWrapping};
+  if (style.font) {
+    font[0] = style.font->pointSize();
+    font[1] = style.font->weight();
+    font[2] = style.font->isItalic();
+  }
+  if (style.paragraph) {
+    paragraph[0] = style.paragraph->lineSpacing();
+    paragraph[1] = style.paragraph->alignment();
+    paragraph[2] = style.paragraph->lineBreakMode();
+  }
   append(key, font);
-  append(key, kern);
+  append(key, style.kern);
   append(key, paragraph);
+}
+
+void appendAttributes(std::string& key, const NSDictionary* attributes) {
+  appendStyle(key, readStyle(attributes));
 }
 
 void appendUnits(std::string& key, const NSString& string) {
@@ -143,15 +175,46 @@ void appendAttributedString(std::string& key, const NSAttributedString& text) {
 
 // ---- Measuring ----
 
-template <class Configure>
-Measured measure(std::string key, const Configure& configure) {
+// Unmeasured texts are laid out with Pango, unless `byWords` can measure them from word widths.
+template <class ByWords, class Configure>
+Measured measure(std::string_view key, const ByWords& byWords, const Configure& configure) {
   MeasurementCache& shared = cache();
   if (const Measured* found = shared.find(key)) return *found;
-  TextLayout& layout = scratchLayout();
-  configure(layout);
-  Measured measured{layout.size(), layout.firstBaseline()};
-  shared.insert(std::move(key), measured);
-  return measured;
+  std::optional<Measured> measured = byWords();
+  if (!measured) {
+    TextLayout& layout = scratchLayout();
+    configure(layout);
+    measured = Measured{layout.size(), layout.firstBaseline()};
+  }
+  shared.insert(key, *measured);
+  return *measured;
+}
+
+auto noWordMeasure = [] { return std::optional<Measured>(); };
+
+// Plain text in one font, wrapped by words at a width with no height limit: the shape of every
+// chat message, measured from its words' widths where it can be.
+std::optional<Measured> measureByWords(std::u16string_view units, const DrawingStyle& style,
+                                       CGSize size, NSStringDrawingOptions options) {
+  // With the cache off every call lays its text out, which is also how the two are compared.
+  if (cache().capacity() == 0) return std::nullopt;
+  if (!(options & NSStringDrawingUsesLineFragmentOrigin) || !style.font || style.kern != 0) {
+    return std::nullopt;
+  }
+  if (normalizedExtent(size.width) == 0 || normalizedExtent(size.height) != 0) {
+    return std::nullopt;
+  }
+  CGFloat lineSpacing = 0;
+  if (style.paragraph) {
+    if (style.paragraph->lineBreakMode() != NSLineBreakByWordWrapping ||
+        style.paragraph->alignment() == NSTextAlignmentJustified) {
+      return std::nullopt;
+    }
+    lineSpacing = style.paragraph->lineSpacing();
+  }
+  auto measured = wordMeasurer().measure(units, *style.font, size.width, lineSpacing);
+  if (!measured) return std::nullopt;
+  return Measured{measured->size, measured->firstBaseline};
 }
 
 void applyOptions(TextLayout& layout, CGSize size, NSStringDrawingOptions options) {
@@ -162,9 +225,9 @@ void applyOptions(TextLayout& layout, CGSize size, NSStringDrawingOptions option
   layout.setTruncatesLastVisibleLine(lines && (options & NSStringDrawingTruncatesLastVisibleLine));
 }
 
-std::string drawingKey(char kind, CGSize size, NSStringDrawingOptions options) {
-  std::string key(1, kind);
-  key.reserve(256);
+std::string& drawingKey(char kind, CGSize size, NSStringDrawingOptions options) {
+  std::string& key = scratchKey();
+  key.assign(1, kind);
   appendBox(key, size);
   // Only the options that change a size.
   append(key, options & (NSStringDrawingUsesLineFragmentOrigin |
@@ -184,24 +247,26 @@ namespace NSStringDrawing {
 CGRect boundingRectWithSize(const NSString& string, CGSize size, NSStringDrawingOptions options,
                             const std::shared_ptr<NSDictionary>& attributes) {
   if (string.length() == 0) return CGRectZero;
-  std::string key = drawingKey('U', size, options);
-  appendAttributes(key, attributes.get());
+  std::string& key = drawingKey('U', size, options);
+  DrawingStyle style = readStyle(attributes.get());
+  appendStyle(key, style);
   appendUnits(key, string);
-  return rectFor(measure(std::move(key),
-                         [&](TextLayout& layout) {
-                           layout.setText(string, attributes.get());
-                           applyOptions(layout, size, options);
-                         }),
+  return rectFor(measure(
+                     key, [&] { return measureByWords(string.characters(), style, size, options); },
+                     [&](TextLayout& layout) {
+                       layout.setText(string, attributes.get());
+                       applyOptions(layout, size, options);
+                     }),
                  options);
 }
 
 CGRect boundingRectWithSize(std::string_view utf8, CGSize size, NSStringDrawingOptions options,
                             const std::shared_ptr<NSDictionary>& attributes) {
   if (utf8.empty()) return CGRectZero;
-  std::string key = drawingKey('8', size, options);
+  std::string& key = drawingKey('8', size, options);
   appendAttributes(key, attributes.get());
   key.append(utf8);
-  return rectFor(measure(std::move(key),
+  return rectFor(measure(key, noWordMeasure,
                          [&](TextLayout& layout) {
                            layout.setText(utf8, attributes.get());
                            applyOptions(layout, size, options);
@@ -212,9 +277,9 @@ CGRect boundingRectWithSize(std::string_view utf8, CGSize size, NSStringDrawingO
 CGRect boundingRectWithSize(const NSAttributedString& string, CGSize size,
                             NSStringDrawingOptions options) {
   if (string.length() == 0) return CGRectZero;
-  std::string key = drawingKey('A', size, options);
+  std::string& key = drawingKey('A', size, options);
   appendAttributedString(key, string);
-  return rectFor(measure(std::move(key),
+  return rectFor(measure(key, noWordMeasure,
                          [&](TextLayout& layout) {
                            layout.setAttributedText(string);
                            applyOptions(layout, size, options);
@@ -239,12 +304,13 @@ CGSize size(const NSAttributedString& string) {
 CGSize sizeOfLabelText(const NSAttributedString& text, CGSize size, NSInteger numberOfLines,
                        NSLineBreakMode lineBreakMode) {
   if (text.length() == 0) return CGSizeZero;
-  std::string key(1, 'L');
+  std::string& key = scratchKey();
+  key.assign(1, 'L');
   appendBox(key, size);
   append(key, numberOfLines);
   append(key, lineBreakMode);
   appendAttributedString(key, text);
-  return measure(std::move(key),
+  return measure(key, noWordMeasure,
                  [&](TextLayout& layout) {
                    layout.setAttributedText(text);
                    layout.setLineBreakMode(lineBreakMode);
@@ -258,6 +324,11 @@ CGSize sizeOfLabelText(const NSAttributedString& text, CGSize size, NSInteger nu
 
 void clearMeasurementCache() {
   cache().clear();
+  wordMeasurer().clear();
+}
+
+size_t measuredWordCount() {
+  return wordMeasurer().wordCount();
 }
 
 size_t measurementCacheCount() {
