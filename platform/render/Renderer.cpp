@@ -1,7 +1,10 @@
 #include "render/Renderer.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "foundation/NSLog.h"
 #include "render/LayerPainter.h"
@@ -41,10 +44,42 @@ int pixelCount(double pixels) {
 
 }  // namespace
 
+cairo_surface_t* createPixelSurface(int width, int height) {
+  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
+  // Small ones are fine in the heap, and cheaper there.
+  constexpr int64_t kMappedFrom = 256 * 1024;
+  if (width <= 0 || height <= 0 || stride <= 0 || int64_t{stride} * height < kMappedFrom) {
+    return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  }
+  const size_t length = static_cast<size_t>(stride) * static_cast<size_t>(height);
+  // Anonymous pages come zeroed: a transparent surface, as cairo_image_surface_create makes.
+  void* pixels = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (pixels == MAP_FAILED) return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(
+      static_cast<unsigned char*>(pixels), CAIRO_FORMAT_ARGB32, width, height, stride);
+  struct Mapping {
+    void* pixels;
+    size_t length;
+  };
+  static cairo_user_data_key_t key;
+  auto* mapping = new Mapping{pixels, length};
+  const auto unmap = [](void* data) {
+    auto* mapping = static_cast<Mapping*>(data);
+    munmap(mapping->pixels, mapping->length);
+    delete mapping;
+  };
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_set_user_data(surface, &key, mapping, unmap) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    unmap(mapping);
+    return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  }
+  return surface;
+}
+
 cairo_surface_t* createScreenSurface(const RenderOptions& options) {
-  return cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
-                                    pixelCount(std::round(options.size.width * options.scale)),
-                                    pixelCount(std::round(options.size.height * options.scale)));
+  return createPixelSurface(pixelCount(std::round(options.size.width * options.scale)),
+                            pixelCount(std::round(options.size.height * options.scale)));
 }
 
 cairo_surface_t* renderScreen(const RenderOptions& options) {
@@ -66,9 +101,8 @@ cairo_surface_t* renderScreen(const RenderOptions& options) {
 
 cairo_surface_t* renderView(const std::shared_ptr<UIView>& view, double scale) {
   CGSize size = view ? view->bounds().size : CGSizeZero;
-  cairo_surface_t* surface = cairo_image_surface_create(
-      CAIRO_FORMAT_ARGB32, pixelCount(std::ceil(size.width * scale - 1e-6)),
-      pixelCount(std::ceil(size.height * scale - 1e-6)));
+  cairo_surface_t* surface = createPixelSurface(pixelCount(std::ceil(size.width * scale - 1e-6)),
+                                                pixelCount(std::ceil(size.height * scale - 1e-6)));
   if (!view || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return surface;
   view->layoutIfNeeded();
   cairo_t* cr = cairo_create(surface);

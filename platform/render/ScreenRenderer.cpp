@@ -205,7 +205,7 @@ void ScreenRenderer::updateTransitionSnapshots(const Records& records, std::vect
     // The last frame shows the look before the change; a first frame has nothing to fade from.
     if (fullRedraw_ || snapshots_.count(layer) || rect.size.width <= 0) continue;
     int width = static_cast<int>(rect.size.width), height = static_cast<int>(rect.size.height);
-    cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    cairo_surface_t* pixels = createPixelSurface(width, height);
     cairo_t* cr = cairo_create(pixels);
     cairo_set_source_surface(cr, surface_, -rect.origin.x, -rect.origin.y);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
