@@ -319,7 +319,13 @@ def check_palette(windows, appearance):
                 grey("an incoming card's avatar ring", ring(15)[0]["borderColor"], "avatarBorder")
             else:
                 grey("an outgoing card's fill", card["backgroundColor"], "outgoingBubble")
-            grey("a finished call's icon plate", plate["backgroundColor"], "callIconBackground")
+            if "Tap to join" in texts_in(card):
+                # A call still running: the fixed green, in either appearance.
+                if plate["backgroundColor"] != [0, 0.78, 0, 1]:
+                    fail(f"a running call's icon plate is {plate['backgroundColor']}, not green")
+            else:
+                grey("a finished call's icon plate", plate["backgroundColor"],
+                     "callIconBackground")
         else:
             continue
         seen.add(kind)
