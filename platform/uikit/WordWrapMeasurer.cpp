@@ -77,37 +77,78 @@ char16_t unitBeforeSpaces(std::u16string_view text, size_t index) {
   return index > 0 && text[index - 1] != u'\n' ? text[index - 1] : 0;
 }
 
-// A lone pictographic emoji from the blocks that are drawn as emoji by default, as a surrogate
-// pair. Skin tone modifiers, joiners and variation selectors make sequences whose breaks are not
-// this simple, so they are not taken.
-bool isEmojiAt(std::u16string_view text, size_t index) {
-  if (index + 1 >= text.size()) return false;
-  char16_t high = text[index], low = text[index + 1];
-  if (high < 0xD800 || high > 0xDBFF || low < 0xDC00 || low > 0xDFFF) return false;
-  char32_t code = 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (low - 0xDC00);
-  if (code >= 0x1F3FB && code <= 0x1F3FF) return false;
+// The code point at `index` and how many units it takes; an unpaired surrogate is itself.
+char32_t codePointAt(std::u16string_view text, size_t index, size_t& units) {
+  char16_t high = text[index];
+  if (high >= 0xD800 && high <= 0xDBFF && index + 1 < text.size() && text[index + 1] >= 0xDC00 &&
+      text[index + 1] <= 0xDFFF) {
+    units = 2;
+    return 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (text[index + 1] - 0xDC00);
+  }
+  units = 1;
+  return high;
+}
+
+bool isSkinToneModifier(char32_t code) {
+  return code >= 0x1F3FB && code <= 0x1F3FF;
+}
+
+// Pictographs of the blocks that are drawn as emoji by default.
+bool isPictograph(char32_t code) {
+  if (isSkinToneModifier(code)) return false;
   return (code >= 0x1F300 && code <= 0x1F64F) || (code >= 0x1F680 && code <= 0x1F6FF) ||
          (code >= 0x1F900 && code <= 0x1F9FF) || (code >= 0x1FA70 && code <= 0x1FAFF);
 }
 
-// What may stand next to an emoji with a plain break opportunity between them.
-bool isEmojiNeighbour(std::u16string_view text, size_t index) {
-  if (index >= text.size()) return true;
-  char16_t unit = text[index];
-  return unit == u' ' || unit == u'\n' || isAsciiAlphanumeric(unit) || isEmojiAt(text, index);
+// Older symbols that are emoji when a variation selector asks for it.
+bool isSymbol(char32_t code) {
+  return code >= 0x2600 && code <= 0x27BF;
 }
 
-// The code point of a piece's first or last character.
-char32_t firstCodePoint(std::u16string_view piece) {
-  return isEmojiAt(piece, 0)
-             ? 0x10000 + ((static_cast<char32_t>(piece[0]) - 0xD800) << 10) + (piece[1] - 0xDC00)
-             : piece.front();
-}
+constexpr char16_t kEmojiVariation = 0xFE0F;
+constexpr char16_t kZeroWidthJoiner = 0x200D;
 
-char32_t lastCodePoint(std::u16string_view piece) {
-  return piece.size() >= 2 && isEmojiAt(piece, piece.size() - 2)
-             ? firstCodePoint(piece.substr(piece.size() - 2))
-             : piece.back();
+struct EmojiCluster {
+  size_t length = 0;  // in units; 0 when there is none
+  char32_t base = 0;
+  // A symbol with a variation selector, or a joined sequence: breaks next to letters are less
+  // certain, so it is only taken between spaces.
+  bool standsAlone = false;
+};
+
+// An emoji as one piece: a pictograph, or a symbol asked to be an emoji, with its variation
+// selector, skin tone and further emoji joined to it. No break falls inside.
+EmojiCluster emojiClusterAt(std::u16string_view text, size_t index) {
+  EmojiCluster cluster;
+  size_t units = 0;
+  char32_t base = codePointAt(text, index, units);
+  if (isSymbol(base)) {
+    if (index + units >= text.size() || text[index + units] != kEmojiVariation) return cluster;
+    cluster.standsAlone = true;
+  } else if (!isPictograph(base)) {
+    return cluster;
+  }
+  size_t end = index + units;
+  while (end < text.size()) {
+    if (text[end] == kEmojiVariation) {
+      ++end;
+      continue;
+    }
+    char32_t next = codePointAt(text, end, units);
+    if (isSkinToneModifier(next)) {
+      end += units;
+    } else if (next == kZeroWidthJoiner && end + 1 < text.size()) {
+      char32_t joined = codePointAt(text, end + 1, units);
+      if (!isPictograph(joined) && !isSymbol(joined)) break;
+      end += 1 + units;
+      cluster.standsAlone = true;
+    } else {
+      break;
+    }
+  }
+  cluster.length = end - index;
+  cluster.base = base;
+  return cluster;
 }
 
 }  // namespace
@@ -187,14 +228,14 @@ std::optional<WordWrapMeasurer::Measurement> WordWrapMeasurer::measure(std::u16s
   // next line with those spaces left hanging at the end of this one. A pair kerned against a
   // space changes the advance of the pair's first glyph: the space's when it precedes the piece,
   // the piece's last when a space follows, and that one stays when the line wraps there.
-  auto place = [&](size_t start, size_t end) {
+  auto place = [&](size_t start, size_t end, char32_t first, char32_t last) {
     std::u16string_view piece = text.substr(start, end - start);
     int64_t pieceWidth = widthOf(piece, font, words);
     if (end < text.size() && text[end] == u' ') {
-      pieceWidth += kernWithSpace(lastCodePoint(piece), true, font, words);
+      pieceWidth += kernWithSpace(last, true, font, words);
     }
     int64_t gap = static_cast<int64_t>(pendingSpaces) * space;
-    if (pendingSpaces > 0) gap += kernWithSpace(firstCodePoint(piece), false, font, words);
+    if (pendingSpaces > 0) gap += kernWithSpace(first, false, font, words);
     if (lineWidth + gap + pieceWidth <= limit) {
       lineWidth += gap + pieceWidth;
     } else {
@@ -210,6 +251,9 @@ std::optional<WordWrapMeasurer::Measurement> WordWrapMeasurer::measure(std::u16s
     return true;
   };
 
+  // What the piece about to be placed touches on its left, with no space between.
+  enum class Left { Nothing, Word, Emoji, LoneEmoji } left = Left::Nothing;
+  char16_t wordEnd = 0;
   const size_t count = text.size();
   for (size_t i = 0;;) {
     if (i == count || text[i] == u'\n') {
@@ -221,36 +265,49 @@ std::optional<WordWrapMeasurer::Measurement> WordWrapMeasurer::measure(std::u16s
       lineWidth = 0;
       pendingSpaces = 0;
       lineHasPiece = false;
+      left = Left::Nothing;
       if (i == count) break;
       ++i;
     } else if (text[i] == u' ') {
       ++pendingSpaces;
+      left = Left::Nothing;
       ++i;
-    } else if (isEmojiAt(text, i)) {
-      if (i > 0 && !isEmojiNeighbour(text, i - 1) && !(i >= 2 && isEmojiAt(text, i - 2))) {
+    } else if (EmojiCluster emoji = emojiClusterAt(text, i); emoji.length > 0) {
+      // Between an emoji and a letter, a digit or another emoji lies a plain break opportunity.
+      bool touchesLeft = left != Left::Nothing;
+      if (touchesLeft && (emoji.standsAlone || left == Left::LoneEmoji ||
+                          (left == Left::Word && !isAsciiAlphanumeric(wordEnd)))) {
         return std::nullopt;
       }
-      if (!isEmojiNeighbour(text, i + 2)) return std::nullopt;
-      if (!place(i, i + 2)) return std::nullopt;
-      i += 2;
+      size_t end = i + emoji.length;
+      if (emoji.standsAlone && end < count && text[end] != u' ' && text[end] != u'\n') {
+        return std::nullopt;
+      }
+      if (!place(i, end, emoji.base, emoji.base)) return std::nullopt;
+      left = emoji.standsAlone ? Left::LoneEmoji : Left::Emoji;
+      i = end;
     } else {
       size_t start = i;
       while (i < count && isWordUnit(text[i])) ++i;
       while (i < count && isClosingMark(text[i])) ++i;
       if (i == start) return std::nullopt;
-      if (i < count && text[i] != u' ' && text[i] != u'\n' && !isEmojiAt(text, i)) {
+      std::u16string_view word = text.substr(start, i - start);
+      // Two words touch only where a mark that allows a break after it split them ("hey!you").
+      if (left == Left::Word || left == Left::LoneEmoji ||
+          (left == Left::Emoji && !isAsciiAlphanumeric(word.front()))) {
         return std::nullopt;
       }
-      std::u16string_view word = text.substr(start, i - start);
-      bool afterSpace = start > 0 && text[start - 1] == u' ';
       // Spaces do not open a break before a closing mark, after an opening bracket, nor between
       // a quotation mark and an opening bracket.
+      bool afterSpace = start > 0 && text[start - 1] == u' ';
       if (breaksInside(word) || (afterSpace && refusesBreakBefore(word.front())) ||
           (word.back() == u'(' && i < count && text[i] == u' ') ||
           (afterSpace && word.front() == u'(' && isQuotationMark(unitBeforeSpaces(text, start)))) {
         return std::nullopt;
       }
-      if (!place(start, i)) return std::nullopt;
+      if (!place(start, i, word.front(), word.back())) return std::nullopt;
+      left = Left::Word;
+      wordEnd = word.back();
     }
   }
 

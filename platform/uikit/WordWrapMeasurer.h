@@ -8,10 +8,12 @@
 // width.
 //
 // Only text whose break opportunities are certain is taken: letters, digits, everyday
-// punctuation, spaces, line feeds and lone emoji. Anything else, and any word wider than a line
-// (which would break between characters), is declined, and the caller lays the text out fully.
-// Widths add up exactly in Pango's units: a line is its words, its spaces, and the kerning of
-// each character that meets a space (kept by character); emoji come from a font of their own.
+// punctuation, spaces, line feeds and
+// emoji (with their skin tones, variation selectors and joined sequences). Anything else, and any
+// word wider than a line (which would break between characters), is declined, and the caller lays
+// the text out fully. Widths add up exactly in Pango's units: a line is its words, its spaces, and
+// the kerning of each character that meets a space (kept by character); emoji come from a font of
+// their own.
 
 #include <cstddef>
 #include <cstdint>

@@ -89,9 +89,9 @@ const std::vector<std::string> kWords = {"hey",
                                          "a!",
                                          "extraordinarily",
                                          "supercalifragilisticexpialidocious"};
-const std::vector<std::string> kRiskyWords = {"wait-what", "and/or", "東京", "مرحبا", "👍🏽",
-                                              "hey!you",   "x😂!",    "?",    ",",     ")",
-                                              "(",         "(a)(b)", "x.(y", "((",    "\t"};
+const std::vector<std::string> kRiskyWords = {
+    "☺",   "❤", "👍🏽!", "wait-what", "and/or", "東京",   "مرحبا", "👍🏽", "hey!you",
+    "x😂!", "?", ",",         ")",         "(",      "(a)(b)", "x.(y",  "((",       "\t"};
 
 std::string sample(uint64_t& state) {
   auto next = [&](uint32_t bound) {
@@ -185,6 +185,7 @@ TEST(WordWrapMeasurement, DeclinesTextWhoseBreaksItCannotBeSureOf) {
   EXPECT_TRUE(measures("see you at 12:30, ok? 😂 don’t be late!"));
   EXPECT_TRUE(measures("two\n\nparagraphs  and trailing spaces  "));
   EXPECT_TRUE(measures("lol😂🎉 yes"));
+  EXPECT_TRUE(measures("love it ❤️ 👍🏽👍🏾 👨‍👩‍👧"));
   EXPECT_FALSE(measures("well-known"));
   EXPECT_FALSE(measures("and/or"));
   EXPECT_FALSE(measures("hey!you"));
@@ -193,7 +194,8 @@ TEST(WordWrapMeasurement, DeclinesTextWhoseBreaksItCannotBeSureOf) {
   EXPECT_FALSE(measures("“quoted” (aside)"));
   EXPECT_FALSE(measures("(a)(b)"));
   EXPECT_FALSE(measures("東京"));
-  EXPECT_FALSE(measures("👍🏽"));
+  EXPECT_FALSE(measures("lol❤️"));
+  EXPECT_FALSE(measures("so ☺ nice"));
   EXPECT_FALSE(measures("ok.😂"));
   EXPECT_FALSE(measures("tab\there"));
   EXPECT_FALSE(measures("line\r\nbreak"));
