@@ -113,6 +113,9 @@ void reportMemory(benchmark::State& state, double beforeMB) {
   state.counters["rss_before_MB"] = beforeMB;
   state.counters["rss_open_MB"] = statusMB("VmRSS");
   state.counters["peak_MB"] = peakMB();
+  // What the text measurement keeps for the chat: whole texts, and the widths of their words.
+  state.counters["texts"] = static_cast<double>(NSStringDrawing::measurementCacheCount());
+  state.counters["words"] = static_cast<double>(NSStringDrawing::measuredWordCount());
 }
 
 // Resident memory with the chat open, as the app has it: the first open in this process, which
