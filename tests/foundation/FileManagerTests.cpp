@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -7,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "TemporaryDeviceRoot.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSError.h"
 #include "foundation/NSFileManager.h"
@@ -23,25 +23,8 @@ std::vector<uint8_t> bytesOf(const std::string& text) {
 // Each test gets a fresh device root in a temporary folder, removed afterwards.
 class DeviceRootTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previousRoot_ = DeviceRoot::path();
-    std::string pattern = (fs::temp_directory_path() / "parlo-device-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    // The root sits one level down so that an escape would be visible beside it.
-    outside_ = pattern;
-    root_ = outside_ + "/root";
-    fs::create_directory(root_);
-    DeviceRoot::setPath(root_);
-    NSSetHomeDirectory("/var/mobile/Containers/Data/Application/TEST");
-  }
-
-  void TearDown() override {
-    DeviceRoot::setPath(previousRoot_);
-    NSSetHomeDirectory("/var/mobile");
-    fs::remove_all(outside_);
-  }
-
-  std::string host(const std::string& relative) const { return root_ + "/" + relative; }
+  std::string host(const std::string& relative) const { return root() + "/" + relative; }
+  std::string root() const { return device_.string(); }
 
   std::string readHost(const std::string& relative) const {
     std::ifstream in(host(relative), std::ios::binary);
@@ -61,9 +44,9 @@ class DeviceRootTest : public ::testing::Test {
     return names;
   }
 
-  std::string previousRoot_;
-  std::string outside_;
-  std::string root_;
+  // The root sits one level down, so that an escape would be visible beside it.
+  testsupport::TemporaryDeviceRoot device_{"parlo-device",
+                                           "/var/mobile/Containers/Data/Application/TEST", "root"};
   std::shared_ptr<NSFileManager> files_ = NSFileManager::defaultManager();
 };
 
@@ -90,7 +73,7 @@ TEST_F(DeviceRootTest, HostilePathsResolveInsideTheRoot) {
     std::optional<std::string> resolved = DeviceRoot::resolve(c.devicePath);
 
     ASSERT_TRUE(resolved) << c.devicePath;
-    EXPECT_EQ(*resolved, c.expected.empty() ? root_ : host(c.expected)) << c.devicePath;
+    EXPECT_EQ(*resolved, c.expected.empty() ? root() : host(c.expected)) << c.devicePath;
   }
   EXPECT_FALSE(DeviceRoot::resolve(std::string("/var/mobile\0/../../etc", 22)));
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "TemporaryDeviceRoot.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSCoder.h"
@@ -720,18 +721,7 @@ TEST(PropertyListSerialization, RefusesWhatAPropertyListCannotHold) {
 
 class DictionaryFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_ = DeviceRoot::path();
-    char pattern[] = "/tmp/parlo-plist-XXXXXX";
-    ASSERT_TRUE(mkdtemp(pattern));
-    root_ = pattern;
-    DeviceRoot::setPath(root_);
-  }
-  void TearDown() override {
-    DeviceRoot::setPath(saved_);
-    std::filesystem::remove_all(root_);
-  }
-  std::string saved_, root_;
+  testsupport::TemporaryDeviceRoot device_{"parlo-plist"};
 };
 
 TEST_F(DictionaryFiles, WritesFoundationsXMLAndReadsItBack) {
@@ -740,7 +730,7 @@ TEST_F(DictionaryFiles, WritesFoundationsXMLAndReadsItBack) {
   settings->setObject(NSNumber::numberWithLongLong(5), "joinCallDelay");
   settings->setObject(NSString::string("Your Username"), "profileUsername");
   const std::string path = "/var/mobile/Documents/FakeCallSettings.plist";
-  std::filesystem::create_directories(root_ + "/var/mobile/Documents");
+  std::filesystem::create_directories(device_.path() / "var/mobile/Documents");
 
   bool written = settings->writeToFile(path, true);
   auto read = NSDictionary::dictionaryWithContentsOfFile(path);
@@ -756,7 +746,7 @@ TEST_F(DictionaryFiles, WritesFoundationsXMLAndReadsItBack) {
 }
 
 TEST_F(DictionaryFiles, ReadsNilForMissingDamagedOrNonDictionaryFiles) {
-  std::filesystem::create_directories(root_ + "/d");
+  std::filesystem::create_directories(device_.path() / "d");
   auto array = NSPropertyListSerialization::dataWithPropertyList(
       NSArray::arrayWithObject(NSString::string("x")), NSPropertyListXMLFormat_v1_0, 0, nullptr);
   ASSERT_TRUE(DeviceRoot::writeFile("/d/array.plist", array->span(), false));

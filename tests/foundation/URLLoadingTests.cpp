@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "foundation/DeviceRoot.h"
+#include "TemporaryDeviceRoot.h"
 #include "foundation/NSData.h"
 #include "foundation/NSURL.h"
 
@@ -34,7 +34,8 @@ class LoopbackServer {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
     socklen_t length = sizeof address;
-    if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+    if (listener_ < 0 ||
+        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         listen(listener_, 8) != 0 ||
         getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
       ADD_FAILURE() << "cannot listen on 127.0.0.1";
@@ -99,8 +100,9 @@ class LoopbackServer {
 
   static std::string reply(const std::string& status, const std::string& headers,
                            const std::string& body) {
-    return "HTTP/1.0 " + status + "\r\n" + headers + "Content-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    return "HTTP/1.0 " + status + "\r\n" + headers +
+           "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
+           body;
   }
 
   int listener_ = -1;
@@ -124,7 +126,8 @@ int unusedLoopbackPort() {
 }
 
 TEST(NSURL, ParsesThePartsOfAWellFormedURL) {
-  auto url = NSURL::URLWithString("https://user@cdn.example.com:8443/a/b%20c/pic.jpg?size=150&x=1#top");
+  auto url =
+      NSURL::URLWithString("https://user@cdn.example.com:8443/a/b%20c/pic.jpg?size=150&x=1#top");
 
   ASSERT_NE(url, nullptr);
   EXPECT_EQ(url->scheme(), "https");
@@ -140,14 +143,16 @@ TEST(NSURL, ParsesThePartsOfAWellFormedURL) {
   EXPECT_EQ(NSURL::URLWithString("http://h.com/dir/")->path(), "/dir");
   EXPECT_EQ(NSURL::URLWithString("http://h.com")->path(), "");
   EXPECT_EQ(NSURL::URLWithString("http://[::1]:80/")->host(), "::1");
-  EXPECT_TRUE(NSURL::URLWithString("http://a.com/x")->isEqual(NSURL::URLWithString("http://a.com/x")));
-  EXPECT_FALSE(NSURL::URLWithString("http://a.com/x")->isEqual(NSURL::URLWithString("http://a.com/y")));
+  EXPECT_TRUE(
+      NSURL::URLWithString("http://a.com/x")->isEqual(NSURL::URLWithString("http://a.com/x")));
+  EXPECT_FALSE(
+      NSURL::URLWithString("http://a.com/x")->isEqual(NSURL::URLWithString("http://a.com/y")));
 }
 
 TEST(NSURL, AnUnparsableStringGivesNil) {
-  for (const char* bad : {"", "http://a b.com/", "http://example.com/\xC3\xA9", "http://x/%zz",
-                          "http://x/100%", "1http://x", "http://x:port/", "http://x:99999/",
-                          "a#b#c", "http://x/<tag>"}) {
+  for (const char* bad :
+       {"", "http://a b.com/", "http://example.com/\xC3\xA9", "http://x/%zz", "http://x/100%",
+        "1http://x", "http://x:port/", "http://x:99999/", "a#b#c", "http://x/<tag>"}) {
     EXPECT_EQ(NSURL::URLWithString(bad), nullptr) << '"' << bad << '"';
   }
   EXPECT_NE(NSURL::URLWithString("relative/path"), nullptr);
@@ -194,12 +199,9 @@ TEST(NSDataURLLoading, AnUnreachableServerOrUnknownSchemeGivesNil) {
 }
 
 TEST(NSDataURLLoading, AFileURLReadsTheDevicePath) {
-  const std::string savedRoot = DeviceRoot::path();
-  char pattern[] = "/tmp/parlo-url-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  DeviceRoot::setPath(pattern);
+  testsupport::TemporaryDeviceRoot device("parlo-url");
   // Like the platform's, a file write does not make the folders on its way.
-  std::filesystem::create_directories(std::string(pattern) + "/var/mobile/Documents");
+  std::filesystem::create_directories(device.path() / "var/mobile/Documents");
   auto movie = NSData::dataWithBytes(std::vector<uint8_t>{0, 1, 2, 255});
   ASSERT_TRUE(movie->writeToFile("/var/mobile/Documents/fakecall-video.mp4", true));
 
@@ -211,13 +213,11 @@ TEST(NSDataURLLoading, AFileURLReadsTheDevicePath) {
 
   ASSERT_NE(read, nullptr);
   EXPECT_TRUE(read->isEqual(movie));
-  EXPECT_TRUE(std::filesystem::exists(std::string(pattern) + "/var/mobile/Documents/fakecall-video.mp4"));
+  EXPECT_TRUE(std::filesystem::exists(device.path() / "var/mobile/Documents/fakecall-video.mp4"));
   EXPECT_EQ(missing, nullptr);
   EXPECT_EQ(remoteHost, nullptr);
-  EXPECT_TRUE(NSData::dataWithContentsOfFile("/var/mobile/Documents/fakecall-video.mp4")->isEqual(movie));
-
-  DeviceRoot::setPath(savedRoot);
-  std::filesystem::remove_all(pattern);
+  EXPECT_TRUE(
+      NSData::dataWithContentsOfFile("/var/mobile/Documents/fakecall-video.mp4")->isEqual(movie));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "BrisvaleKit/BVPrefsManager.h"
-#include "foundation/DeviceRoot.h"
+#include "TemporaryDeviceRoot.h"
 #include "foundation/PropertyList.h"
 
 namespace fs = std::filesystem;
@@ -21,19 +21,8 @@ const char* const kDomain = "com.brisvale.ParloPrefs";
 
 class PrefsManager : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previousRoot_ = DeviceRoot::path();
-    std::string pattern = (fs::temp_directory_path() / "parlo-prefs-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    DeviceRoot::setPath(root_);
-  }
-  void TearDown() override {
-    DeviceRoot::setPath(previousRoot_);
-    fs::remove_all(root_);
-  }
-
-  std::string preferences() const { return root_ + "/var/mobile/Library/Preferences"; }
+  std::string root() const { return device_.string(); }
+  std::string preferences() const { return root() + "/var/mobile/Library/Preferences"; }
   std::string plistFile() const { return preferences() + "/" + kDomain + ".plist"; }
 
   void writeHost(const std::string& path, const std::string& text) {
@@ -54,8 +43,7 @@ class PrefsManager : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  std::string root_;
-  std::string previousRoot_;
+  testsupport::TemporaryDeviceRoot device_{"parlo-prefs"};
 };
 
 TEST_F(PrefsManager, AbsentValuesReadAsTheDefaultAndStoredOnesAsStored) {
@@ -159,7 +147,7 @@ TEST_F(PrefsManager, ADomainThatIsNotAFileNameIsRefused) {
     EXPECT_FALSE(prefs->boolForKey("toggleParlo", false, domain)) << domain;
   }
 
-  EXPECT_FALSE(fs::exists(root_ + "/var/mobile/Library/escape.plist"));
+  EXPECT_FALSE(fs::exists(root() + "/var/mobile/Library/escape.plist"));
   EXPECT_FALSE(fs::exists(preferences() + "/a"));
 }
 

@@ -7,6 +7,7 @@
 #include "HostApp.h"
 #include "IGDirectThreadViewController.h"
 #include "InjectionLoader.h"
+#include "TemporaryDeviceRoot.h"
 #include "UIView+ViewController.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/RunLoop.h"
@@ -18,15 +19,10 @@ namespace {
 class DeviceRootFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() /
-            ("parlo-hosts-test-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_ / "Library/MobileSubstrate/DynamicLibraries");
-    DeviceRoot::setPath(root_.string());
+    std::filesystem::create_directories(device_.path() /
+                                        "Library/MobileSubstrate/DynamicLibraries");
     RunLoop::useManualClock();
   }
-  void TearDown() override { std::filesystem::remove_all(root_); }
 
   void writeFilter(const std::string& name, const std::string& body) {
     std::string xml =
@@ -36,7 +32,7 @@ class DeviceRootFixture : public ::testing::Test {
                               {reinterpret_cast<const uint8_t*>(xml.data()), xml.size()}, false));
   }
 
-  std::filesystem::path root_;
+  testsupport::TemporaryDeviceRoot device_{"parlo-hosts-test"};
 };
 
 std::string bundlesFilter(const std::string& identifier) {

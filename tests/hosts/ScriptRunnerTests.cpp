@@ -8,6 +8,7 @@
 
 #include "Script.h"
 #include "ScriptRunner.h"
+#include "TemporaryDeviceRoot.h"
 #include "ViewTreeDump.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/RunLoop.h"
@@ -79,8 +80,7 @@ class ScriptRunnerTests : public ::testing::Test {
   std::shared_ptr<UIWindow> window_;
   std::shared_ptr<UILabel> hidden_;
   std::shared_ptr<UILabel> offscreen_;
-  std::filesystem::path output_ =
-      std::filesystem::temp_directory_path() / ("parlo-runner-" + std::to_string(::getpid()));
+  testsupport::TemporaryDirectory output_{"parlo-runner"};
 };
 
 }  // namespace
@@ -162,34 +162,31 @@ TEST_F(ScriptRunnerTests, TimePassesOnlyThroughWaitsAndTouches) {
 TEST_F(ScriptRunnerTests, ADumpNamesEachViewsClassTextScreenFrameAndImage) {
   // Images named by what they were loaded as: a file (without its folders, also through a
   // variant), a symbol, and none for one made from data.
-  std::string previousRoot = DeviceRoot::path();
-  std::filesystem::path root = output_ / "device";
-  DeviceRoot::setPath(root.string());
-  auto pixels = UIImagePNGRepresentation(UIImage::imageWithData(pngOfOnePixel()));
-  for (const char* path :
-       {"/img/avatars/maya.png", "/System/Library/CoreServices/Symbols/phone.png"}) {
-    std::filesystem::create_directories(
-        std::filesystem::path(*DeviceRoot::resolve(path)).parent_path());
-    ASSERT_TRUE(DeviceRoot::writeFile(path, pixels->span(), false));
+  {
+    testsupport::TemporaryDeviceRoot device("parlo-runner-device");
+    auto pixels = UIImagePNGRepresentation(UIImage::imageWithData(pngOfOnePixel()));
+    for (const char* path :
+         {"/img/avatars/maya.png", "/System/Library/CoreServices/Symbols/phone.png"}) {
+      std::filesystem::create_directories(device.host(path).parent_path());
+      ASSERT_TRUE(DeviceRoot::writeFile(path, pixels->span(), false));
+    }
+    auto fromFile = UIImage::imageWithContentsOfFile("/img/avatars/maya.png");
+    ASSERT_NE(fromFile, nullptr);
+    std::shared_ptr<UIImage> images[] = {
+        fromFile->imageWithRenderingMode(UIImageRenderingModeAlwaysTemplate),
+        UIImage::systemImageNamed("phone"), UIImage::imageWithData(pixels), nullptr};
+    for (size_t i = 0; i < std::size(images); ++i) {
+      auto imageView = UIImageView::alloc()->initWithImage(images[i]);
+      imageView->setFrame({{300, 100 + 30.0 * i}, {20, 20}});
+      window_->addSubview(imageView);
+    }
   }
-  auto fromFile = UIImage::imageWithContentsOfFile("/img/avatars/maya.png");
-  ASSERT_NE(fromFile, nullptr);
-  std::shared_ptr<UIImage> images[] = {
-      fromFile->imageWithRenderingMode(UIImageRenderingModeAlwaysTemplate),
-      UIImage::systemImageNamed("phone"), UIImage::imageWithData(pixels), nullptr};
-  for (size_t i = 0; i < std::size(images); ++i) {
-    auto imageView = UIImageView::alloc()->initWithImage(images[i]);
-    imageView->setFrame({{300, 100 + 30.0 * i}, {20, 20}});
-    window_->addSubview(imageView);
-  }
-  DeviceRoot::setPath(previousRoot);
 
   auto [status, message] = run("dump tree.json\n");
   ASSERT_EQ(status, 0) << message;
   std::ifstream file(output_ / "tree.json");
   std::stringstream json;
   json << file.rdbuf();
-  std::filesystem::remove_all(output_);
 
   std::string text = json.str();
   EXPECT_NE(text.find("\"class\": \"UIButtonLabel\""), std::string::npos);
@@ -236,7 +233,6 @@ TEST_F(ScriptRunnerTests, ADumpGivesAScrollViewsInsetOffsetAndContentSize) {
   std::ifstream file(output_ / "scroll.json");
   std::stringstream json;
   json << file.rdbuf();
-  std::filesystem::remove_all(output_);
 
   std::string text = json.str();
   EXPECT_NE(text.find("\"contentInset\": [100, 0, 95, 0]"), std::string::npos) << text;

@@ -5,30 +5,22 @@
 #include <string>
 
 #include "PreferenceBundle.h"
+#include "TemporaryDeviceRoot.h"
 #include "foundation/DeviceRoot.h"
 
 namespace {
 
 class PreferenceBundlesTests : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() /
-            ("parlo-settings-test-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(root_);
-    DeviceRoot::setPath(root_.string());
-  }
-  void TearDown() override { std::filesystem::remove_all(root_); }
-
   void writeBundle(const std::string& folder, const std::string& name, const std::string& keys) {
-    auto path = root_ / folder.substr(1) / (name + ".bundle");
+    auto path = device_.path() / folder.substr(1) / (name + ".bundle");
     std::filesystem::create_directories(path);
     std::ofstream(path / "Info.plist")
         << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>" << keys
         << "</dict></plist>";
   }
 
-  std::filesystem::path root_;
+  testsupport::TemporaryDeviceRoot device_{"parlo-settings-test"};
 };
 
 std::string entry(const char* key, const char* value) {

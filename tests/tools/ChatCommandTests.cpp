@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "TemporaryDirectory.h"
 #include "foundation/PropertyList.h"
 
 namespace fs = std::filesystem;
@@ -26,13 +27,6 @@ class ChatCommand : public ::testing::Test {
     std::string out, err;
   };
 
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "parlo-chat-command.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   Run chat(const std::string& command, const fs::path& file, const std::string& input = "") {
     std::ofstream(dir_ / "stdin", std::ios::binary) << input;
     const std::string line = std::string("'") + PARLO_FILES_PATH + "' chat " + command + " '" +
@@ -44,7 +38,7 @@ class ChatCommand : public ::testing::Test {
             readAll(dir_ / "stderr")};
   }
 
-  fs::path dir_;
+  testsupport::TemporaryDirectory dir_{"parlo-chat-command"};
 };
 
 const std::string kRecords =
@@ -134,7 +128,7 @@ TEST_F(ChatCommand, DumpRefusesWhatIsNotAChatFile) {
   const std::vector<std::pair<fs::path, std::string>> cases{
       {dir_ / "garbage.plist", "not a chat file"},
       {dir_ / "missing.plist", "No such file or directory"},
-      {dir_, ""},
+      {dir_.path(), ""},
   };
 
   for (const auto& [file, message] : cases) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "TemporaryDirectory.h"
 #include "foundation/PropertyList.h"
 
 namespace fs = std::filesystem;
@@ -42,13 +43,6 @@ std::string quoted(const std::string& argument) {
 
 class ParloFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "parlo-files-test.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   ToolRun run(const std::vector<std::string>& arguments) {
     std::string command = quoted(PARLO_FILES_PATH);
     for (const std::string& argument : arguments) command += " " + quoted(argument);
@@ -64,7 +58,7 @@ class ParloFiles : public ::testing::Test {
     return result;
   }
 
-  fs::path dir_;
+  testsupport::TemporaryDirectory dir_{"parlo-files-test"};
 };
 
 }  // namespace
@@ -181,6 +175,7 @@ TEST_F(ParloFiles, AConvertThatCannotReplaceItsTargetLeavesNoTemporaryFile) {
 
   EXPECT_EQ(result.exitCode, 1);
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
+  for (const auto& entry : fs::directory_iterator(dir_.path()))
+    names.push_back(entry.path().filename());
   EXPECT_EQ(names, std::vector<std::string>{"target"});
 }

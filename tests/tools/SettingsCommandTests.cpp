@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "TemporaryDirectory.h"
 #include "foundation/PropertyList.h"
 
 namespace fs = std::filesystem;
@@ -44,15 +45,7 @@ std::string quoted(const std::string& argument) {
 // A device root with the app's Documents folder; the tool runs against it as a user would.
 class SettingsCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "parlo-settings-tool.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    root_ = dir_ / "device";
-    documents_ = root_ / kHome.substr(1) / "Documents";
-    fs::create_directories(documents_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { fs::create_directories(documents_); }
 
   ToolRun settings(const std::vector<std::string>& arguments) {
     std::string command = quoted(PARLO_FILES_PATH) + " settings --device-root " +
@@ -85,7 +78,9 @@ class SettingsCommand : public ::testing::Test {
     return run.out;
   }
 
-  fs::path dir_, root_, documents_;
+  testsupport::TemporaryDirectory dir_{"parlo-settings-tool"};
+  const fs::path root_ = dir_ / "device";
+  const fs::path documents_ = root_ / kHome.substr(1) / "Documents";
 };
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cairo.h>
 
@@ -15,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "TemporaryDeviceRoot.h"
 #include "chat/CallRecordCell.h"
 #include "chat/ChatDataModel.h"
 #include "chat/ChatRowHeights.h"
@@ -39,7 +39,7 @@ namespace chatcells {
 namespace fs = std::filesystem;
 
 inline constexpr CGFloat kWidth = 390;
-inline constexpr const char* kAssets = "/var/LIY/Application Support/Parlo.bundle/Assets/";
+using testsupport::kAssets;
 
 template <class Cell>
 std::shared_ptr<Cell> dequeue(const std::shared_ptr<UITableView>& table, const std::string& id) {
@@ -154,12 +154,9 @@ class ChatCellTable : public ::testing::Test {
  protected:
   void SetUp() override {
     RunLoop::useManualClock();
-    previousRoot_ = DeviceRoot::path();
-    std::string pattern = (fs::temp_directory_path() / "parlo-cells-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    DeviceRoot::setPath(root_);
-    installCallIcons();
+    // The call icons as the asset build renders them, when this build has them.
+    device_.installBuiltAssets({"call", "incoming-call", "outgoing-call"},
+                               testsupport::ScaleVariant::Yes);
 
     window = UIWindow::alloc()->init();
     window->makeKeyAndVisible();
@@ -174,8 +171,6 @@ class ChatCellTable : public ::testing::Test {
   void TearDown() override {
     RunLoop::advance(10);
     UIApplication::sharedApplication()->setUserInterfaceStyle(UIUserInterfaceStyleUnspecified);
-    DeviceRoot::setPath(previousRoot_);
-    fs::remove_all(root_);
   }
 
   void show(std::vector<std::shared_ptr<ChatDataModel>> records) {
@@ -200,29 +195,11 @@ class ChatCellTable : public ::testing::Test {
     EXPECT_TRUE(render::writeViewPNG(view, (fs::path(dir) / (name + ".png")).string()));
   }
 
+  // First, so that it outlives the views.
+  testsupport::TemporaryDeviceRoot device_{"parlo-cells"};
   std::shared_ptr<UIWindow> window;
   std::shared_ptr<UITableView> table;
   std::shared_ptr<ChatRows> rows = std::make_shared<ChatRows>();
-
- private:
-  // The call icons as the asset build renders them, when this build has them.
-  void installCallIcons() {
-    std::error_code error;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    if (error) return;
-    const fs::path built = exe.parent_path().parent_path().parent_path() / "assets";
-    const fs::path target = *DeviceRoot::resolve(kAssets);
-    fs::create_directories(target);
-    for (const char* name : {"call", "incoming-call", "outgoing-call"}) {
-      const fs::path png = built / (std::string(name) + ".png");
-      if (!fs::exists(png)) continue;
-      fs::copy_file(png, target / (std::string(name) + ".png"), error);
-      fs::copy_file(png, target / (std::string(name) + "@3x.png"), error);
-    }
-  }
-
-  std::string previousRoot_;
-  std::string root_;
 };
 
 }  // namespace chatcells

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "TemporaryDeviceRoot.h"
 #include "chat/ChatDataModel.h"
 #include "chat/ChatFile.h"
 #include "chat/ChatStore.h"
@@ -64,25 +65,15 @@ std::string quoted(const std::string& argument) {
 class ChatFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    previousRoot_ = DeviceRoot::path();
-    std::string pattern = (fs::temp_directory_path() / "parlo-chat-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    outside_ = pattern;
-    root_ = outside_ / "root";
-    DeviceRoot::setPath(root_.string());
-    NSSetHomeDirectory(kHome);
     fs::create_directories(host(kHome + "/Documents"));
     RunLoop::useManualClock();
   }
 
-  void TearDown() override {
-    RunLoop::useManualClock();
-    DeviceRoot::setPath(previousRoot_);
-    NSSetHomeDirectory("/var/mobile");
-    fs::remove_all(outside_);
-  }
+  void TearDown() override { RunLoop::useManualClock(); }
 
-  fs::path host(const std::string& devicePath) const { return root_ / devicePath.substr(1); }
+  fs::path host(const std::string& devicePath) const {
+    return device_.path() / devicePath.substr(1);
+  }
 
   std::set<std::string> chatFolderListing() const {
     std::set<std::string> names;
@@ -103,7 +94,7 @@ class ChatFiles : public ::testing::Test {
   std::optional<std::string> python(const std::string& mode, const fs::path& file,
                                     const std::string& input = "") {
     if (std::system("python3 -c 'import plistlib' >/dev/null 2>&1") != 0) return std::nullopt;
-    const fs::path in = outside_ / "in.jsonl", out = outside_ / "out.jsonl";
+    const fs::path in = device_.folder() / "in.jsonl", out = device_.folder() / "out.jsonl";
     std::ofstream(in, std::ios::binary) << input;
     const std::string command = "python3 " + quoted(kReader) + " " + mode + " " +
                                 quoted(file.string()) + " <" + quoted(in.string()) + " >" +
@@ -113,8 +104,8 @@ class ChatFiles : public ::testing::Test {
     return slurp(out);
   }
 
-  std::string previousRoot_;
-  fs::path outside_, root_;
+  // The root sits one level down, so that a file written outside it would show beside it.
+  testsupport::TemporaryDeviceRoot device_{"parlo-chat", kHome, "root"};
 };
 
 std::shared_ptr<NSMutableArray> sampleChat() {

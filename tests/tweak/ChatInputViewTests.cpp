@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "TemporaryDeviceRoot.h"
 #include "chat/ParloChatInputView.h"
-#include "foundation/DeviceRoot.h"
 #include "foundation/RunLoop.h"
 #include "foundation/UTF16.h"
 #include "render/Renderer.h"
@@ -23,7 +23,6 @@ namespace {
 
 constexpr CGFloat kScreenWidth = 390;
 constexpr CGFloat kScreenHeight = 844;
-constexpr const char* kAssets = "/var/LIY/Application Support/Parlo.bundle/Assets/";
 
 // What the chat screen hears from the bar.
 class Recorder : public ParloChatInputViewDelegate {
@@ -53,12 +52,8 @@ class ChatInputViewTest : public testing::Test {
  protected:
   void SetUp() override {
     RunLoop::useManualClock();
-    previousRoot_ = DeviceRoot::path();
-    std::string pattern = (fs::temp_directory_path() / "parlo-input-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    DeviceRoot::setPath(root_);
-    installEntryImages();
+    // The entry images as the asset build renders them, when this build has them.
+    device_.installBuiltAssets({"entry-camera", "entry-tool"}, testsupport::ScaleVariant::Yes);
 
     window = UIWindow::alloc()->init();
     window->makeKeyAndVisible();
@@ -75,8 +70,6 @@ class ChatInputViewTest : public testing::Test {
     if (auto responder = UIResponder::currentFirstResponder()) responder->resignFirstResponder();
     RunLoop::advance(1);
     UIApplication::sharedApplication()->setUserInterfaceStyle(UIUserInterfaceStyleUnspecified);
-    DeviceRoot::setPath(previousRoot_);
-    fs::remove_all(root_);
   }
 
   static void tap(CGPoint pointInWindow) {
@@ -118,31 +111,13 @@ class ChatInputViewTest : public testing::Test {
     EXPECT_TRUE(render::writeViewPNG(bar, (fs::path(dir) / (name + ".png")).string()));
   }
 
+  // First, so that it outlives the views.
+  testsupport::TemporaryDeviceRoot device_{"parlo-input"};
   UIKeyboard& keyboard = UIKeyboard::shared();
   std::shared_ptr<UIWindow> window;
   std::shared_ptr<ParloChatInputView> bar;
   std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
   CGFloat oneLineHeight = 0;
-
- private:
-  // The entry images as the asset build renders them, when this build has them.
-  void installEntryImages() {
-    std::error_code error;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    if (error) return;
-    const fs::path built = exe.parent_path().parent_path().parent_path() / "assets";
-    const fs::path target = *DeviceRoot::resolve(kAssets);
-    fs::create_directories(target);
-    for (const char* name : {"entry-camera", "entry-tool"}) {
-      const fs::path png = built / (std::string(name) + ".png");
-      if (!fs::exists(png)) continue;
-      fs::copy_file(png, target / (std::string(name) + ".png"), error);
-      fs::copy_file(png, target / (std::string(name) + "@3x.png"), error);
-    }
-  }
-
-  std::string previousRoot_;
-  std::string root_;
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "TemporaryDeviceRoot.h"
 #include "chat/ChatDataModel.h"
 #include "chat/ChatStore.h"
 #include "chat/IncomingChatCell.h"
@@ -51,14 +52,9 @@ class FakeChat : public ::testing::Test {
  protected:
   void SetUp() override {
     RunLoop::useManualClock();
-    previousRoot_ = DeviceRoot::path();
-    std::string pattern = (fs::temp_directory_path() / "parlo-fakechat-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    DeviceRoot::setPath(root_);
-    NSSetHomeDirectory(kHome);
-    fs::create_directories(fs::path(root_) / (std::string(kHome).substr(1) + "/Documents"));
-    installAssets();
+    fs::create_directories(device_.host(std::string(kHome) + "/Documents"));
+    // The icons as the asset build renders them, when this build has them.
+    device_.installEveryBuiltAsset(testsupport::ScaleVariant::No);
     UIImpactFeedbackGenerator::clearRecordedImpacts();
 
     window = UIWindow::alloc()->init();
@@ -78,9 +74,6 @@ class FakeChat : public ::testing::Test {
     window.reset();
     thread.reset();
     ::recipientUsernameString.reset();
-    NSSetHomeDirectory("/var/mobile");
-    DeviceRoot::setPath(previousRoot_);
-    fs::remove_all(root_);
   }
 
   // "Launch Fake Chat" from the thread's options alert.
@@ -205,29 +198,11 @@ class FakeChat : public ::testing::Test {
     EXPECT_TRUE(render::writeScreenPNG((fs::path(dir) / (name + ".png")).string()));
   }
 
+  // First, so that it outlives the screens.
+  testsupport::TemporaryDeviceRoot device_{"parlo-fakechat", kHome};
   std::shared_ptr<UIWindow> window;
   std::shared_ptr<UIViewController> thread;
   std::shared_ptr<ParloFakeChatViewController> chat;
-
- private:
-  // The icons as the asset build renders them, when this build has them.
-  void installAssets() {
-    std::error_code error;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    if (error) return;
-    const fs::path built = exe.parent_path().parent_path().parent_path() / "assets";
-    const fs::path target =
-        *DeviceRoot::resolve("/var/LIY/Application Support/Parlo.bundle/Assets/");
-    fs::create_directories(target);
-    for (const auto& entry : fs::directory_iterator(built, error)) {
-      if (entry.path().extension() == ".png") {
-        fs::copy_file(entry.path(), target / entry.path().filename(), error);
-      }
-    }
-  }
-
-  std::string root_;
-  std::string previousRoot_;
 };
 
 TEST_F(FakeChat, TheBarAndBannerOpenAboveAnEmptyTable) {

@@ -6,12 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "BrisvaleKit/BVPrefsManager.h"
-#include "foundation/DeviceRoot.h"
+#include "TemporaryDeviceRoot.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSBundle.h"
 #include "foundation/NSData.h"
@@ -23,8 +22,6 @@
 #include "uikit/UIButtonLabel.h"
 #include "uikit/UILongPressGestureRecognizer.h"
 #include "uikit/UIWindow.h"
-
-namespace fs = std::filesystem;
 
 // Stand-ins for the host app's classes, registered under the names the hook looks up. Like the
 // host's, the base thread screen here has no `_users`; ThreadScreenWithUsers adds it.
@@ -96,11 +93,6 @@ id viewControllerOfView(const id& self, SEL) {
 
 const char* const kDomain = "com.brisvale.ParloPrefs";
 
-std::string makeTemporaryRoot() {
-  std::string pattern = (fs::temp_directory_path() / "parlo-hook-XXXXXX").string();
-  return mkdtemp(pattern.data()) ? pattern : std::string();
-}
-
 // An address on 127.0.0.1 where nothing listens: bound once to learn a free port, then closed.
 std::string closedLoopbackURL() {
   int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -118,10 +110,6 @@ class ThreadTitle : public testing::Test {
  protected:
   void SetUp() override {
     RunLoop::useManualClock();
-    previousRoot_ = DeviceRoot::path();
-    root_ = makeTemporaryRoot();
-    ASSERT_FALSE(root_.empty());
-    DeviceRoot::setPath(root_);
     BVPrefsManager::sharedInstance()->setBool(true, "toggleParlo", kDomain);
     NSBundle::setMainBundleIdentifier("com.burbn.instagram");
     IMP viewController(&viewControllerOfView);
@@ -133,8 +121,6 @@ class ThreadTitle : public testing::Test {
   void TearDown() override {
     UIApplication::sharedApplication()->cancelAllTouches();
     closeWindow();
-    DeviceRoot::setPath(previousRoot_);
-    fs::remove_all(root_);
   }
 
   // Dismisses what the shown screen presents and lets the transitions finish, so that nothing
@@ -205,8 +191,8 @@ class ThreadTitle : public testing::Test {
     return std::dynamic_pointer_cast<UIAlertController>(screen->presentedViewController());
   }
 
-  std::string root_;
-  std::string previousRoot_;
+  // First, so that it outlives the screens.
+  testsupport::TemporaryDeviceRoot device_{"parlo-hook"};
   std::shared_ptr<UIWindow> window_;
 };
 
@@ -378,15 +364,12 @@ TEST(TweakLoading, WithTheSwitchOffOrUnsetNothingIsHooked) {
     bool hooked;
   };
   for (const Case& c : {Case{"unset", -1, false}, Case{"off", 0, false}, Case{"on", 1, true}}) {
-    std::string root = makeTemporaryRoot();
-    std::string previous = DeviceRoot::path();
-    DeviceRoot::setPath(root);
+    testsupport::TemporaryDeviceRoot device("parlo-hook");
     if (c.stored >= 0) BVPrefsManager::sharedInstance()->setBool(c.stored, "toggleParlo", kDomain);
-    DeviceRoot::setPath(previous);
 
     pid_t child = fork();
     if (child == 0) {
-      setenv("PARLO_DEVICE_ROOT", root.c_str(), 1);
+      setenv("PARLO_DEVICE_ROOT", device.string().c_str(), 1);
       setenv("PARLO_EXPECT_HOOKED", c.hooked ? "1" : "0", 1);
       execl("/proc/self/exe", "HookTests", "--gtest_also_run_disabled_tests",
             "--gtest_filter=TweakLoading.DISABLED_InAFreshProcess", static_cast<char*>(nullptr));
@@ -396,7 +379,6 @@ TEST(TweakLoading, WithTheSwitchOffOrUnsetNothingIsHooked) {
     waitpid(child, &status, 0);
 
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.name;
-    fs::remove_all(root);
   }
 }
 

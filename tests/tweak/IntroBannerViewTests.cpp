@@ -7,9 +7,9 @@
 #include <string>
 
 #include "BrisvaleKit/UIView+Layout.h"
+#include "TemporaryDeviceRoot.h"
 #include "chat/IntroBannerView.h"
 #include "chat/UIColor+Appearance.h"
-#include "foundation/DeviceRoot.h"
 #include "foundation/RunLoop.h"
 #include "render/Renderer.h"
 #include "uikit/UIApplication.h"
@@ -30,12 +30,8 @@ class IntroBanner : public ::testing::Test {
  protected:
   void SetUp() override {
     RunLoop::useManualClock();
-    previousRoot_ = DeviceRoot::path();
-    std::string pattern = (fs::temp_directory_path() / "parlo-banner-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    DeviceRoot::setPath(root_);
-    installBadge();
+    // The built badge, where the build made one; without it the badge is empty but placed.
+    device_.installBuiltAssets({"verified"}, testsupport::ScaleVariant::No);
     window = UIWindow::alloc()->init();
     window->makeKeyAndVisible();
   }
@@ -43,8 +39,6 @@ class IntroBanner : public ::testing::Test {
   void TearDown() override {
     RunLoop::advance(10);
     UIApplication::sharedApplication()->setUserInterfaceStyle(UIUserInterfaceStyleUnspecified);
-    DeviceRoot::setPath(previousRoot_);
-    fs::remove_all(root_);
   }
 
   std::shared_ptr<IntroBannerView> show(const char* name, bool verified,
@@ -62,27 +56,15 @@ class IntroBanner : public ::testing::Test {
   }
 
   // A flat orange square stands in for a profile picture.
-  static std::shared_ptr<UIImage> avatar() {
+  std::shared_ptr<UIImage> avatar() const {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 60, 60);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 0.95, 0.55, 0.2);
     cairo_paint(cr);
     cairo_destroy(cr);
-    cairo_surface_write_to_png(surface, (root_ + "/avatar.png").c_str());
+    cairo_surface_write_to_png(surface, (device_.path() / "avatar.png").c_str());
     cairo_surface_destroy(surface);
     return UIImage::imageWithContentsOfFile("/avatar.png");
-  }
-
-  // The built badge, where the build made one; without it the badge is empty but placed.
-  static void installBadge() {
-    std::error_code error;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    if (error) return;
-    const fs::path png = exe.parent_path().parent_path().parent_path() / "assets" / "verified.png";
-    const fs::path target =
-        *DeviceRoot::resolve("/var/LIY/Application Support/Parlo.bundle/Assets/");
-    fs::create_directories(target);
-    fs::copy_file(png, target / "verified.png", error);
   }
 
   static void snapshot(const std::shared_ptr<UIView>& view, const std::string& name) {
@@ -92,11 +74,9 @@ class IntroBanner : public ::testing::Test {
     EXPECT_TRUE(render::writeViewPNG(view, (fs::path(dir) / (name + ".png")).string()));
   }
 
+  // First, so that it outlives the views.
+  testsupport::TemporaryDeviceRoot device_{"parlo-banner"};
   std::shared_ptr<UIWindow> window;
-  static inline std::string root_;
-
- private:
-  std::string previousRoot_;
 };
 
 TEST_F(IntroBanner, StacksTheAvatarNameAndLinesFromTheTop) {

@@ -1,23 +1,19 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "BrisvaleKit/UIView+Layout.h"
+#include "TemporaryDeviceRoot.h"
 #include "chat/NavButton.h"
 #include "chat/UIColor+Appearance.h"
 #include "chat/UIView+RemoveAllConstraints.h"
-#include "foundation/DeviceRoot.h"
 #include "foundation/RunLoop.h"
 #include "quartz/CAAnimationTimeline.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -199,11 +195,6 @@ class NavButtonTest : public testing::Test {
  protected:
   void SetUp() override {
     RunLoop::useManualClock();
-    previousRoot_ = DeviceRoot::path();
-    std::string pattern = (fs::temp_directory_path() / "parlo-navbutton-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    DeviceRoot::setPath(root_);
 
     window = UIWindow::alloc()->init();
     controller = NavBarController::alloc();
@@ -220,14 +211,10 @@ class NavButtonTest : public testing::Test {
     view->layoutIfNeeded();
   }
 
-  void TearDown() override {
-    UIApplication::sharedApplication()->cancelAllTouches();
-    DeviceRoot::setPath(previousRoot_);
-    fs::remove_all(root_);
-  }
+  void TearDown() override { UIApplication::sharedApplication()->cancelAllTouches(); }
 
-  std::string previousRoot_;
-  std::string root_;
+  // First, so that it outlives the views.
+  testsupport::TemporaryDeviceRoot device_{"parlo-navbutton"};
   std::shared_ptr<UIWindow> window;
   std::shared_ptr<NavBarController> controller;
   std::shared_ptr<NavButton> button;

@@ -1,6 +1,5 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "TemporaryDeviceRoot.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSData.h"
 #include "foundation/NSNumber.h"
-#include "foundation/NSPathUtilities.h"
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
 #include "foundation/RunLoop.h"
@@ -54,20 +53,8 @@ class SettingManagerTest : public testing::Test {
  protected:
   void SetUp() override {
     RunLoop::useManualClock();
-    previousRoot_ = DeviceRoot::path();
-    std::string pattern = (fs::temp_directory_path() / "parlo-settings-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    DeviceRoot::setPath(root_);
-    NSSetHomeDirectory(kHome);
-    documents_ = fs::path(root_) / std::string(kHome).substr(1) / "Documents";
+    documents_ = device_.host(std::string(kHome) + "/Documents");
     fs::create_directories(documents_);
-  }
-
-  void TearDown() override {
-    DeviceRoot::setPath(previousRoot_);
-    NSSetHomeDirectory("/var/mobile");
-    fs::remove_all(root_);
   }
 
   fs::path settingsFile() const { return documents_ / "FakeCallSettings.plist"; }
@@ -93,9 +80,8 @@ class SettingManagerTest : public testing::Test {
     return names;
   }
 
+  testsupport::TemporaryDeviceRoot device_{"parlo-settings", kHome};
   std::shared_ptr<SettingManager> store = SettingManager::sharedInstance();
-  std::string previousRoot_;
-  std::string root_;
   fs::path documents_;
 };
 

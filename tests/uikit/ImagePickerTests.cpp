@@ -1,12 +1,11 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "TemporaryDeviceRoot.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSData.h"
 #include "foundation/NSFileManager.h"
@@ -62,11 +61,6 @@ class ImagePickerTest : public testing::Test {
  protected:
   void SetUp() override {
     RunLoop::useManualClock();
-    previousRoot = DeviceRoot::path();
-    std::string pattern = (std::filesystem::temp_directory_path() / "parlo-picker-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root = pattern;
-    DeviceRoot::setPath(root);
     ASSERT_TRUE(
         NSFileManager::defaultManager()->createDirectoryAtPath(kLibrary, true, nullptr, nullptr));
     png = pngBytes(4, 3);
@@ -96,8 +90,6 @@ class ImagePickerTest : public testing::Test {
   void TearDown() override {
     UIApplication::sharedApplication()->cancelAllTouches();
     window->setHidden(true);
-    DeviceRoot::setPath(previousRoot);
-    std::filesystem::remove_all(root);
   }
 
   void put(const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -123,8 +115,8 @@ class ImagePickerTest : public testing::Test {
     RunLoop::advance(1);
   }
 
-  std::string previousRoot;
-  std::string root;
+  // First, so that it outlives the screens.
+  testsupport::TemporaryDeviceRoot device{"parlo-picker"};
   std::vector<uint8_t> png;
   std::vector<uint8_t> movie;
   std::shared_ptr<UIWindow> window;

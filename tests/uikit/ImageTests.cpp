@@ -1,6 +1,5 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <turbojpeg.h>
 
 #include <bit>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "TemporaryDeviceRoot.h"
 #include "foundation/DeviceRoot.h"
 #include "uikit/UIBlurEffect.h"
 #include "uikit/UIImage.h"
@@ -159,19 +159,6 @@ void expectNear(RGBA actual, RGBA expected, int tolerance, const std::string& wh
 // Each test gets a fresh device root in a temporary folder, removed afterwards.
 class ImageDeviceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previousRoot_ = DeviceRoot::path();
-    std::string pattern = (fs::temp_directory_path() / "parlo-images-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    DeviceRoot::setPath(root_);
-  }
-
-  void TearDown() override {
-    DeviceRoot::setPath(previousRoot_);
-    fs::remove_all(root_);
-  }
-
   void place(const std::string& devicePath, const Bytes& bytes) {
     fs::path host = *DeviceRoot::resolve(devicePath);
     fs::create_directories(host.parent_path());
@@ -179,8 +166,7 @@ class ImageDeviceTest : public ::testing::Test {
   }
 
  private:
-  std::string previousRoot_;
-  std::string root_;
+  testsupport::TemporaryDeviceRoot device_{"parlo-images"};
 };
 
 using ImageFiles = ImageDeviceTest;

@@ -4,10 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#include <unistd.h>
-
 #include "AssetCheck.h"
 #include "Manifest.h"
+#include "TemporaryDirectory.h"
 
 namespace fs = std::filesystem;
 using parlo::sheet::checkAssets;
@@ -72,8 +71,7 @@ TEST(AssetManifest, ReadsEachImageAndNamesTheLineOfAMalformedOne) {
 }
 
 TEST(AssetCheck, FlagsMissingMisSizedStretchedTintedWrongAndClippedImages) {
-  fs::path dir = fs::temp_directory_path() / ("parlo-asset-check-" + std::to_string(getpid()));
-  fs::create_directories(dir);
+  testsupport::TemporaryDirectory dir("parlo-asset-check");
   // A 10 x 10 point canvas is 30 x 30 pixels.
   writePng(dir / "good.png", 30, 30, 5, 5, 20, 0, 0, 0);
   writePng(dir / "small.png", 20, 20, 5, 5, 10, 0, 0, 0);
@@ -89,12 +87,11 @@ TEST(AssetCheck, FlagsMissingMisSizedStretchedTintedWrongAndClippedImages) {
       "A\tclipped\tcolour-on-dark\tclipped.png\t10x10\t10x10\n"
       "A\tbanner\tcolour\tbanner.png\t10x10\t10x10\n"
       "A\tmissing\tcolour\tmissing.png\t10x10\t10x10\n",
-      dir, error);
+      dir.path(), error);
   ASSERT_TRUE(manifest) << error;
 
   auto problems = checkAssets(*manifest);
 
-  fs::remove_all(dir);
   std::string report = joined(problems);
   EXPECT_EQ(problems.size(), 5u) << report;
   auto reported = [&](const std::string& start) { return report.find(start) != std::string::npos; };
