@@ -67,12 +67,6 @@ class UITextField : public UIControl, public UITextInput {
   // Drawn as one bullet per character.
   bool isSecureTextEntry() const { return secureTextEntry_; }
   void setSecureTextEntry(bool secure);
-  UIKeyboardType keyboardType() const override { return keyboardType_; }
-  void setKeyboardType(UIKeyboardType type) { keyboardType_ = type; }
-  UIReturnKeyType returnKeyType() const override { return returnKeyType_; }
-  void setReturnKeyType(UIReturnKeyType type) { returnKeyType_ = type; }
-  UIKeyboardAppearance keyboardAppearance() const override { return keyboardAppearance_; }
-  void setKeyboardAppearance(UIKeyboardAppearance appearance) { keyboardAppearance_ = appearance; }
   UITextBorderStyle borderStyle() const { return borderStyle_; }
   void setBorderStyle(UITextBorderStyle style);
 
@@ -128,9 +122,6 @@ class UITextField : public UIControl, public UITextInput {
   std::string text_;
   std::string placeholder_;
   bool secureTextEntry_ = false;
-  UIKeyboardType keyboardType_ = UIKeyboardTypeDefault;
-  UIReturnKeyType returnKeyType_ = UIReturnKeyDefault;
-  UIKeyboardAppearance keyboardAppearance_ = UIKeyboardAppearanceDefault;
   UITextBorderStyle borderStyle_ = UITextBorderStyleNone;
   std::shared_ptr<UIFont> font_;
   std::shared_ptr<UIColor> textColor_;

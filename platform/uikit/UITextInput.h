@@ -1,8 +1,8 @@
 #pragma once
 
-// What the keyboard needs of a text input (the platform's UIKeyInput and the marked-text part of
-// UITextInput), and the editing that UITextView and UITextField share. Every range and index
-// counts UTF-16 code units, as NSString does.
+// What the keyboard needs of a text input (the platform's UIKeyInput, the marked-text part of
+// UITextInput and the traits of UITextInputTraits), and the editing that UITextView and
+// UITextField share. Every range and index counts UTF-16 code units, as NSString does.
 
 #include <cstddef>
 #include <memory>
@@ -90,10 +90,14 @@ class UITextInput {
 
   // Whether keys reach it: a text view that is only selectable takes focus without a keyboard.
   virtual bool acceptsTyping() const { return true; }
-  // Traits the keyboard reads.
-  virtual UIKeyboardType keyboardType() const = 0;
-  virtual UIReturnKeyType returnKeyType() const = 0;
-  virtual UIKeyboardAppearance keyboardAppearance() const = 0;
+
+  // ---- Traits the keyboard reads when the input takes focus ----
+  UIKeyboardType keyboardType() const { return keyboardType_; }
+  void setKeyboardType(UIKeyboardType type) { keyboardType_ = type; }
+  UIReturnKeyType returnKeyType() const { return returnKeyType_; }
+  void setReturnKeyType(UIReturnKeyType type) { returnKeyType_ = type; }
+  UIKeyboardAppearance keyboardAppearance() const { return keyboardAppearance_; }
+  void setKeyboardAppearance(UIKeyboardAppearance appearance) { keyboardAppearance_ = appearance; }
 
  protected:
   // The owner's text as it stands, in UTF-16.
@@ -120,4 +124,7 @@ class UITextInput {
 
   NSRange selectedRange_{0, 0};
   std::optional<NSRange> markedRange_;
+  UIKeyboardType keyboardType_ = UIKeyboardTypeDefault;
+  UIReturnKeyType returnKeyType_ = UIReturnKeyDefault;
+  UIKeyboardAppearance keyboardAppearance_ = UIKeyboardAppearanceDefault;
 };

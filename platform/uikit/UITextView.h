@@ -121,13 +121,6 @@ class UITextView : public UIScrollView, public UITextInput {
   void setSelectable(bool selectable) { selectable_ = selectable; }
   bool acceptsTyping() const override { return editable_; }
 
-  UIKeyboardType keyboardType() const override { return keyboardType_; }
-  void setKeyboardType(UIKeyboardType type) { keyboardType_ = type; }
-  UIReturnKeyType returnKeyType() const override { return returnKeyType_; }
-  void setReturnKeyType(UIReturnKeyType type) { returnKeyType_ = type; }
-  UIKeyboardAppearance keyboardAppearance() const override { return keyboardAppearance_; }
-  void setKeyboardAppearance(UIKeyboardAppearance appearance) { keyboardAppearance_ = appearance; }
-
   // Weak; it is also the scroll view's delegate.
   std::shared_ptr<UITextViewDelegate> delegate() const { return delegate_.lock(); }
   void setDelegate(const std::shared_ptr<UITextViewDelegate>& delegate);
@@ -205,9 +198,6 @@ class UITextView : public UIScrollView, public UITextInput {
   std::shared_ptr<NSLayoutManager> layoutManager_;
   bool editable_ = true;
   bool selectable_ = true;
-  UIKeyboardType keyboardType_ = UIKeyboardTypeDefault;
-  UIReturnKeyType returnKeyType_ = UIReturnKeyDefault;
-  UIKeyboardAppearance keyboardAppearance_ = UIKeyboardAppearanceDefault;
   std::weak_ptr<UITextViewDelegate> delegate_;
   std::shared_ptr<UITapGestureRecognizer> tap_;
 };
