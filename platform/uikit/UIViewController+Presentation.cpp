@@ -295,8 +295,13 @@ void UIViewController::performDismissal(bool animated, Completion completion) {
   auto presented = presented_;
   if (presented->beingDismissed_) return;
   if (presented->beingPresented_) {
-    presented->pendingDismissal_ = [presenter, animated, completion] {
-      if (presenter->presented_) presenter->performDismissal(animated, completion);
+    // The presented controller keeps this block and the presenter keeps the presented one: a
+    // strong presenter here would keep both alive if the presentation never ends (its window
+    // released while it arrives).
+    presented->pendingDismissal_ = [weakPresenter = std::weak_ptr(presenter), animated,
+                                    completion] {
+      auto presenter = weakPresenter.lock();
+      if (presenter && presenter->presented_) presenter->performDismissal(animated, completion);
     };
     return;
   }
