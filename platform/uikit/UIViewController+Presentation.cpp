@@ -306,11 +306,8 @@ void UIViewController::performDismissal(bool animated, Completion completion) {
     return;
   }
 
-  // Controllers presented over the one leaving go first, at once, topmost first.
-  std::vector<std::shared_ptr<UIViewController>> above;
-  for (auto upper = presented->presented_; upper; upper = upper->presented_) above.push_back(upper);
-  for (auto upper = above.rbegin(); upper != above.rend(); ++upper)
-    (*upper)->removePresentationAtOnce();
+  // Controllers presented over the one leaving go first, at once.
+  presented->removePresentedAtOnce();
 
   auto presentation = presented->presentation_;
   presented->beingDismissed_ = true;
@@ -345,6 +342,13 @@ void UIViewController::performDismissal(bool animated, Completion completion) {
     presented->endAppearanceTransition();
     if (completion) completion();
   });
+}
+
+void UIViewController::removePresentedAtOnce() {
+  std::vector<std::shared_ptr<UIViewController>> above;
+  for (auto upper = presented_; upper; upper = upper->presented_) above.push_back(upper);
+  for (auto upper = above.rbegin(); upper != above.rend(); ++upper)
+    (*upper)->removePresentationAtOnce();
 }
 
 void UIViewController::removePresentationAtOnce() {

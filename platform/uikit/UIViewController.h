@@ -109,12 +109,15 @@ class UIViewController : public UIResponder {
  private:
   friend class UINavigationController;
   friend class UIPresentation;
+  friend class UIWindow;
 
   // The controller that presents for this one: the topmost of its parents.
   std::shared_ptr<UIViewController> presentationContext() const;
   void performDismissal(bool animated, Completion completion);
   // Takes this presented controller's views out of the window without a transition.
   void removePresentationAtOnce();
+  // The same for every controller presented over this one, topmost first.
+  void removePresentedAtOnce();
 
   std::shared_ptr<UIView> view_;
   std::string title_;

@@ -34,6 +34,10 @@ UIWindow::UIWindow() {
 }
 
 UIWindow::~UIWindow() {
+  // What is presented in the window goes with it. A presenter holds what it presents, so a
+  // presented screen that holds its presenter (an alert action's handler capturing it) would
+  // otherwise keep both alive for good.
+  if (rootViewController_) rootViewController_->removePresentedAtOnce();
   UIApplication::sharedApplication()->windowWillDeallocate(this);
 }
 

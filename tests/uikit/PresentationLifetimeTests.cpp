@@ -5,6 +5,8 @@
 #include <string>
 
 #include "foundation/RunLoop.h"
+#include "uikit/UIAlertAction.h"
+#include "uikit/UIAlertController.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
 
@@ -31,6 +33,16 @@ struct Left {
            presentedView.expired();
   }
 };
+
+// An alert whose action's handler holds its presenter, as a screen's own alerts do.
+std::shared_ptr<UIViewController> alertHolding(const std::shared_ptr<UIViewController>& presenter) {
+  auto alert =
+      UIAlertController::alertControllerWithTitle("Title", "Message", UIAlertControllerStyleAlert);
+  alert->addAction(UIAlertAction::actionWithTitle(
+      "Open", UIAlertActionStyleDefault,
+      [presenter](const std::shared_ptr<UIAlertAction>&) { presenter->view(); }));
+  return alert;
+}
 
 // Shows a screen in a window, presents another over it, animated, and lets go of everything
 // after `presentingFor` seconds (with a dismissal waiting for the presentation, when asked).
@@ -86,6 +98,18 @@ TEST(PresentationLifetime, AWindowReleasedWhileAPresentationArrivesLeavesNothing
     Left dropped = releaseMidPresentation(c.style, c.dismissWhileArriving);
     RunLoop::useManualClock();
     EXPECT_TRUE(dropped.allGone());
+  }
+}
+
+TEST(PresentationLifetime, AWindowReleasedTakesDownWhatItPresentsThoughThatHoldsItsPresenter) {
+  for (double presentingFor : {0.1, 1.0}) {
+    SCOPED_TRACE(presentingFor);
+    RunLoop::useManualClock();
+
+    Left left = releaseWhilePresenting(alertHolding, presentingFor, false);
+    RunLoop::advance(2);
+
+    EXPECT_TRUE(left.allGone());
   }
 }
 
