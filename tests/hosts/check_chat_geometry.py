@@ -334,8 +334,8 @@ def check_palette(windows, appearance):
 
 
 def main():
-    directory, spec = sys.argv[1], sys.argv[2].split("|")
-    check, args = spec[0], spec[1:]
+    directory, request = sys.argv[1], sys.argv[2].split("|")
+    check, args = request[0], request[1:]
     if check == "bar":
         check_bar(load(directory, args[0]), len(args) < 2 or args[1] == "verified")
     elif check == "banner":

@@ -181,8 +181,8 @@ for ((i = 0; i < ${#chat_files[@]}; i += 2)); do
     exit 1
   fi
 done
-for spec in ${chat_checks[@]+"${chat_checks[@]}"}; do
-  python3 "$(dirname "$0")/check_chat_geometry.py" "$work/out" "$spec"
+for wanted in ${chat_checks[@]+"${chat_checks[@]}"}; do
+  python3 "$(dirname "$0")/check_chat_geometry.py" "$work/out" "$wanted"
 done
 if [ -n "$dump" ]; then
   python3 "$(dirname "$0")/check_dump.py" "$work/out/$dump"
