@@ -1,41 +1,28 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "TemporaryDirectory.h"
+#include "ToolRun.h"
 #include "foundation/PropertyList.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string readAll(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
+using testsupport::readFile;
 
 // Runs `parlo-files chat ...` with `input` on standard input, in a scratch folder.
 class ChatCommand : public ::testing::Test {
  protected:
-  struct Run {
-    int exitCode = -1;  // -1 when the tool did not exit normally
-    std::string out, err;
-  };
+  using Run = testsupport::ToolRun;
 
   Run chat(const std::string& command, const fs::path& file, const std::string& input = "") {
-    std::ofstream(dir_ / "stdin", std::ios::binary) << input;
-    const std::string line = std::string("'") + PARLO_FILES_PATH + "' chat " + command + " '" +
-                             file.string() + "' <'" + (dir_ / "stdin").string() + "' >'" +
-                             (dir_ / "stdout").string() + "' 2>'" + (dir_ / "stderr").string() +
-                             "'";
-    const int status = std::system(line.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readAll(dir_ / "stdout"),
-            readAll(dir_ / "stderr")};
+    return testsupport::runTool({PARLO_FILES_PATH, "chat", command, file.string()}, dir_.path(),
+                                input);
   }
 
   testsupport::TemporaryDirectory dir_{"parlo-chat-command"};
@@ -70,7 +57,7 @@ TEST_F(ChatCommand, ImportWritesAKeyedArchiveOfChatDataModelRecords) {
                             "{\"showLike\": true, \"message\": \"Hi \\ud83d\\ude00\"}\n\n  \n{}\n");
   ASSERT_EQ(imported.exitCode, 0) << imported.err;
 
-  const std::string bytes = readAll(dir_ / "bob.plist");
+  const std::string bytes = readFile(dir_ / "bob.plist");
   auto archive =
       plist::read(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
   const Run dumped = chat("dump", dir_ / "bob.plist");
@@ -107,7 +94,7 @@ TEST_F(ChatCommand, ImportRejectsABadLineByNumberAndWritesNothing) {
       {"[]", "line 3: expected a JSON object"},
   };
   ASSERT_EQ(chat("import", dir_ / "kept.plist", good).exitCode, 0);
-  const std::string kept = readAll(dir_ / "kept.plist");
+  const std::string kept = readFile(dir_ / "kept.plist");
 
   for (const auto& [bad, message] : cases) {
     SCOPED_TRACE(bad);
@@ -117,7 +104,7 @@ TEST_F(ChatCommand, ImportRejectsABadLineByNumberAndWritesNothing) {
 
     EXPECT_EQ(overExisting.exitCode, 1);
     EXPECT_EQ(overExisting.err, "parlo-files: " + message + "\n");
-    EXPECT_EQ(readAll(dir_ / "kept.plist"), kept);
+    EXPECT_EQ(readFile(dir_ / "kept.plist"), kept);
     EXPECT_EQ(toNewFile.exitCode, 1);
     EXPECT_FALSE(fs::exists(dir_ / "new.plist"));
   }

@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "TemporaryDirectory.h"
+#include "ToolRun.h"
 #include "foundation/PropertyList.h"
 
 namespace fs = std::filesystem;
@@ -20,42 +19,18 @@ namespace {
 const std::string kFixtures = PARLO_SHARED_DIR "/fixtures/apple/";
 const std::string kSample = PARLO_SOURCE_DIR "/tools/samples/Sample.plist";
 
-struct ToolRun {
-  int exitCode = -1;  // -1 when the tool did not exit normally (a crash)
-  std::string out;
-  std::string err;
-};
-
-std::string slurp(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
+using testsupport::readFile;
+using testsupport::ToolRun;
 
 void save(const fs::path& path, std::string_view contents) {
   std::ofstream(path, std::ios::binary).write(contents.data(), std::streamsize(contents.size()));
 }
 
-std::string quoted(const std::string& argument) {
-  std::string out = "'";
-  for (char c : argument) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
 class ParloFiles : public ::testing::Test {
  protected:
-  ToolRun run(const std::vector<std::string>& arguments) {
-    std::string command = quoted(PARLO_FILES_PATH);
-    for (const std::string& argument : arguments) command += " " + quoted(argument);
-    command += " >" + quoted((dir_ / "stdout").string()) + " 2>" +
-               quoted((dir_ / "stderr").string()) + " </dev/null";
-    const int status = std::system(command.c_str());
-    ToolRun result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = slurp(dir_ / "stdout");
-    result.err = slurp(dir_ / "stderr");
-    fs::remove(dir_ / "stdout");
-    fs::remove(dir_ / "stderr");
-    return result;
+  ToolRun run(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), PARLO_FILES_PATH);
+    return testsupport::runTool(arguments, dir_.path());
   }
 
   testsupport::TemporaryDirectory dir_{"parlo-files-test"};
@@ -124,8 +99,8 @@ TEST_F(ParloFiles, ConvertingTheSampleToBinaryAndBackGivesTheSameBytes) {
 
   EXPECT_EQ(toBinary.exitCode, 0) << toBinary.err;
   EXPECT_EQ(toXML.exitCode, 0) << toXML.err;
-  EXPECT_TRUE(slurp(binary).starts_with("bplist00"));
-  EXPECT_EQ(slurp(xml), slurp(kSample));
+  EXPECT_TRUE(readFile(binary).starts_with("bplist00"));
+  EXPECT_EQ(readFile(xml), readFile(kSample));
   EXPECT_EQ(toBinary.out + toXML.out, "");
 }
 

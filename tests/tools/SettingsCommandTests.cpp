@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "TemporaryDirectory.h"
+#include "ToolRun.h"
 #include "foundation/PropertyList.h"
 
 namespace fs = std::filesystem;
@@ -25,22 +23,8 @@ const std::vector<uint8_t> kPNG = {
     0xDA, 0x63, 0x64, 0x60, 0xF8, 0x5F, 0x0F, 0x00, 0x02, 0x87, 0x01, 0x80, 0xEB, 0x47,
     0xBA, 0x92, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
 
-struct ToolRun {
-  int exitCode = -1;  // -1 when the tool did not exit normally (a crash)
-  std::string out;
-  std::string err;
-};
-
-std::string slurp(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
-
-std::string quoted(const std::string& argument) {
-  std::string out = "'";
-  for (char c : argument) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using testsupport::readFile;
+using testsupport::ToolRun;
 
 // A device root with the app's Documents folder; the tool runs against it as a user would.
 class SettingsCommand : public ::testing::Test {
@@ -48,23 +32,16 @@ class SettingsCommand : public ::testing::Test {
   void SetUp() override { fs::create_directories(documents_); }
 
   ToolRun settings(const std::vector<std::string>& arguments) {
-    std::string command = quoted(PARLO_FILES_PATH) + " settings --device-root " +
-                          quoted(root_.string()) + " --home " + quoted(kHome);
-    for (const std::string& argument : arguments) command += " " + quoted(argument);
-    command += " >" + quoted((dir_ / "stdout").string()) + " 2>" +
-               quoted((dir_ / "stderr").string()) + " </dev/null";
-    const int status = std::system(command.c_str());
-    ToolRun result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = slurp(dir_ / "stdout");
-    result.err = slurp(dir_ / "stderr");
-    return result;
+    std::vector<std::string> commandLine = {PARLO_FILES_PATH, "settings", "--device-root",
+                                            root_.string(),   "--home",   kHome};
+    commandLine.insert(commandLine.end(), arguments.begin(), arguments.end());
+    return testsupport::runTool(commandLine, dir_.path());
   }
 
   fs::path settingsFile() const { return documents_ / "FakeCallSettings.plist"; }
 
   plist::Value fileContents() const {
-    const std::string text = slurp(settingsFile());
+    const std::string text = readFile(settingsFile());
     plist::Format format = plist::Format::Binary;
     auto parsed = plist::read(std::vector<uint8_t>(text.begin(), text.end()), &format);
     EXPECT_TRUE(parsed) << parsed.error;
@@ -138,7 +115,7 @@ TEST_F(SettingsCommand, AStoredZeroDelayShowsAsTheDefaultTheAddOnWillUse) {
 
 TEST_F(SettingsCommand, ABadKeyOrValueIsAClearErrorAndWritesNothing) {
   ASSERT_EQ(settings({"set", "profileUsername", "kept"}).exitCode, 0);
-  const std::string before = slurp(settingsFile());
+  const std::string before = readFile(settingsFile());
   struct Case {
     std::vector<std::string> arguments;
     const char* message;
@@ -163,7 +140,7 @@ TEST_F(SettingsCommand, ABadKeyOrValueIsAClearErrorAndWritesNothing) {
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     EXPECT_TRUE(run.out.empty());
   }
-  EXPECT_EQ(slurp(settingsFile()), before);
+  EXPECT_EQ(readFile(settingsFile()), before);
 }
 
 TEST_F(SettingsCommand, TheProfilePhotoIsStoredAsJPEGData) {
@@ -206,7 +183,7 @@ TEST_F(SettingsCommand, ADamagedFileIsReportedAndKeptAsideBySet) {
     if (name.starts_with("FakeCallSettings.damaged-")) damaged.push_back(name);
   }
   ASSERT_EQ(damaged.size(), 1u);
-  EXPECT_EQ(slurp(documents_ / damaged[0]), "not a property list");
+  EXPECT_EQ(readFile(documents_ / damaged[0]), "not a property list");
   EXPECT_EQ(fileContents(), plist::Value(plist::Dictionary{{"autoSaveMessage", false}}));
 }
 
