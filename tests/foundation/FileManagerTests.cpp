@@ -2,11 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "TemporaryDeviceRoot.h"
+#include "TestFiles.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSError.h"
 #include "foundation/NSFileManager.h"
@@ -27,8 +27,7 @@ class DeviceRootTest : public ::testing::Test {
   std::string root() const { return device_.string(); }
 
   std::string readHost(const std::string& relative) const {
-    std::ifstream in(host(relative), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    return testsupport::readFile(host(relative));
   }
 
   void writeHost(const std::string& relative, const std::string& text) const {

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 
 #include "BrisvaleKit/BVPrefsManager.h"
 #include "TemporaryDeviceRoot.h"
+#include "TestFiles.h"
 #include "foundation/PropertyList.h"
 
 namespace fs = std::filesystem;
@@ -29,10 +29,7 @@ class PrefsManager : public ::testing::Test {
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << text;
   }
-  std::string readHost(const std::string& path) const {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::string readHost(const std::string& path) const { return testsupport::readFile(path); }
 
   // Runs `body` in a child process with its own manager and returns its exit status.
   static int inChild(const std::function<int(BVPrefsManager&)>& body) {

@@ -5,10 +5,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "TestFiles.h"
 
 namespace testsupport {
 
@@ -18,11 +19,6 @@ struct ToolRun {
   std::string out;
   std::string err;
 };
-
-inline std::string readFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
 
 // One word for the shell, whatever it holds.
 inline std::string shellQuoted(std::string_view argument) {

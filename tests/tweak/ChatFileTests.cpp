@@ -4,12 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "TemporaryDeviceRoot.h"
+#include "TestFiles.h"
 #include "chat/ChatDataModel.h"
 #include "chat/ChatFile.h"
 #include "chat/ChatStore.h"
@@ -50,10 +50,7 @@ std::vector<std::string> summary(const std::shared_ptr<NSArray>& records) {
   return lines;
 }
 
-std::string slurp(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
+using testsupport::readFile;
 
 std::string quoted(const std::string& argument) {
   std::string out = "'";
@@ -101,7 +98,7 @@ class ChatFiles : public ::testing::Test {
                                 quoted(out.string());
     const int status = std::system(command.c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-    return slurp(out);
+    return readFile(out);
   }
 
   // The root sits one level down, so that a file written outside it would show beside it.
@@ -190,7 +187,7 @@ TEST_F(ChatFiles, WithoutAUserNameNothingIsReadOrWritten) {
   EXPECT_EQ(loaded->count(), 0u);
   EXPECT_FALSE(saved);
   EXPECT_EQ(chatFolderListing(), (std::set<std::string>{"(null).plist"}));
-  EXPECT_EQ(slurp(host(kChatFolder + "/(null).plist")), "left by an older build");
+  EXPECT_EQ(readFile(host(kChatFolder + "/(null).plist")), "left by an older build");
 }
 
 TEST_F(ChatFiles, SaveCreatesTheFolderAndLoadGivesTheRecordsBackInOrder) {
@@ -283,7 +280,7 @@ TEST_F(ChatFiles, ADamagedFileOpensEmptyAndIsKeptAsideBeforeASaveReplacesIt) {
     EXPECT_EQ(loaded->count(), 0u);
     const std::string aside =
         i == 0 ? "alice.plist.damaged" : "alice.plist.damaged-" + std::to_string(i + 1);
-    EXPECT_EQ(slurp(host(kChatFolder + "/" + aside)), damaged[i]);
+    EXPECT_EQ(readFile(host(kChatFolder + "/" + aside)), damaged[i]);
     EXPECT_EQ(summary(store->loadChatData()), summary(sampleChat()));
   }
   EXPECT_EQ(chatFolderListing(),
@@ -292,7 +289,7 @@ TEST_F(ChatFiles, ADamagedFileOpensEmptyAndIsKeptAsideBeforeASaveReplacesIt) {
 }
 
 TEST_F(ChatFiles, AFoundationArchiveThatIsNoChatIsKeptAside) {
-  const std::string fixture = slurp(kFixtures + "nska-arrays.bin");
+  const std::string fixture = readFile(kFixtures + "nska-arrays.bin");
   if (!fs::exists(kFixtures)) GTEST_SKIP() << "no fixtures";
   ASSERT_FALSE(fixture.empty());
   writeChatFile("bob.plist", fixture);
@@ -300,7 +297,7 @@ TEST_F(ChatFiles, AFoundationArchiveThatIsNoChatIsKeptAside) {
   auto loaded = ChatStore::storeWithUsername(name("bob"))->loadChatData();
 
   EXPECT_EQ(loaded->count(), 0u);
-  EXPECT_EQ(slurp(host(kChatFolder + "/bob.plist.damaged")), fixture);
+  EXPECT_EQ(readFile(host(kChatFolder + "/bob.plist.damaged")), fixture);
 }
 
 TEST_F(ChatFiles, AnIndependentReaderFindsFoundationsArchiveStructure) {

@@ -1,13 +1,13 @@
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "TemporaryDeviceRoot.h"
+#include "TestFiles.h"
+#include "TestImages.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSData.h"
 #include "foundation/NSNumber.h"
@@ -23,28 +23,11 @@ namespace {
 
 const char* const kHome = "/var/mobile/Containers/Data/Application/SETTINGS-TEST";
 
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using testsupport::readFile;
 
 // A small opaque picture, as the photo picker would hand over: JPEG at quality 1.0.
 std::shared_ptr<NSData> jpegPhoto(int width, int height) {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  cairo_t* cr = cairo_create(surface);
-  cairo_set_source_rgb(cr, 0.2, 0.5, 0.8);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  std::vector<uint8_t> png;
-  cairo_surface_write_to_png_stream(
-      surface,
-      [](void* closure, const unsigned char* data, unsigned int length) {
-        auto* out = static_cast<std::vector<uint8_t>*>(closure);
-        out->insert(out->end(), data, data + length);
-        return CAIRO_STATUS_SUCCESS;
-      },
-      &png);
-  cairo_surface_destroy(surface);
+  auto png = testsupport::solidPNG(width, height, 0.2, 0.5, 0.8);
   return UIImageJPEGRepresentation(UIImage::imageWithData(NSData::dataWithBytes(png)), 1.0);
 }
 
@@ -65,7 +48,7 @@ class SettingManagerTest : public testing::Test {
 
   // The file as a plain property list, read without the store.
   plist::Value fileContents(plist::Format* format = nullptr) const {
-    const std::string text = slurp(settingsFile());
+    const std::string text = readFile(settingsFile());
     auto parsed = plist::read(std::vector<uint8_t>(text.begin(), text.end()), format);
     EXPECT_TRUE(parsed) << parsed.error;
     return parsed ? *parsed.value : plist::Value();
@@ -193,7 +176,7 @@ TEST_F(SettingManagerTest, TheFileIsAnXMLDictionaryWithEachValueInItsOwnType) {
   const plist::Value root = fileContents(&format);
 
   EXPECT_EQ(format, plist::Format::XML);
-  EXPECT_TRUE(slurp(settingsFile()).starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+  EXPECT_TRUE(readFile(settingsFile()).starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
   ASSERT_TRUE(root.get<plist::Dictionary>());
   ASSERT_TRUE(root.find("autoSaveMessage"));
   EXPECT_EQ(*root.find("autoSaveMessage"), plist::Value(true));
@@ -296,7 +279,7 @@ TEST_F(SettingManagerTest, ADamagedFileReadsAsDefaultsAndIsMovedAsideByTheNextWr
 
   EXPECT_TRUE(store->boolForKey("autoSaveMessage", true));
   EXPECT_TRUE(SettingManager::settingsFileIsDamaged());
-  EXPECT_EQ(slurp(settingsFile()), damaged) << "reading never changes the file";
+  EXPECT_EQ(readFile(settingsFile()), damaged) << "reading never changes the file";
 
   EXPECT_TRUE(store->setBool(false, "followEachOther"));
 
@@ -304,7 +287,7 @@ TEST_F(SettingManagerTest, ADamagedFileReadsAsDefaultsAndIsMovedAsideByTheNextWr
   EXPECT_EQ(documentsListing(),
             (std::vector<std::string>{"FakeCallSettings.damaged-20260314-094100.plist",
                                       "FakeCallSettings.plist"}));
-  EXPECT_EQ(slurp(documents_ / "FakeCallSettings.damaged-20260314-094100.plist"), damaged);
+  EXPECT_EQ(readFile(documents_ / "FakeCallSettings.damaged-20260314-094100.plist"), damaged);
   EXPECT_EQ(fileContents(), plist::Value(plist::Dictionary{{"followEachOther", false}}));
   EXPECT_FALSE(SettingManager::settingsFileIsDamaged());
 }
@@ -322,30 +305,31 @@ TEST_F(SettingManagerTest, AFileThatIsNotADictionaryIsKeptAsideTooUnderItsOwnNam
             (std::vector<std::string>{"FakeCallSettings.damaged-20260314-094100-2.plist",
                                       "FakeCallSettings.damaged-20260314-094100.plist",
                                       "FakeCallSettings.plist"}));
-  EXPECT_EQ(slurp(documents_ / "FakeCallSettings.damaged-20260314-094100.plist"), "garbage one");
-  EXPECT_NE(slurp(documents_ / "FakeCallSettings.damaged-20260314-094100-2.plist").find("a list"),
-            std::string::npos);
+  EXPECT_EQ(readFile(documents_ / "FakeCallSettings.damaged-20260314-094100.plist"), "garbage one");
+  EXPECT_NE(
+      readFile(documents_ / "FakeCallSettings.damaged-20260314-094100-2.plist").find("a list"),
+      std::string::npos);
 }
 
 TEST_F(SettingManagerTest, AFailedWriteKeepsTheOldFileWholeAndSaysSo) {
   store->setObject(NSString::string("before"), "profileUsername");
-  const std::string before = slurp(settingsFile());
+  const std::string before = readFile(settingsFile());
 
   DeviceRoot::testing::failNextAtomicWriteBeforeRename();
   EXPECT_FALSE(store->setObject(NSString::string("after"), "profileUsername"));
 
-  EXPECT_EQ(slurp(settingsFile()), before);
+  EXPECT_EQ(readFile(settingsFile()), before);
   EXPECT_EQ(text(store->objectForKey("profileUsername", nullptr)), "before");
   EXPECT_EQ(documentsListing(), std::vector<std::string>{"FakeCallSettings.plist"});
 }
 
 TEST_F(SettingManagerTest, AnObjectThatNoPropertyListCanHoldIsRefusedAndTheFileKept) {
   store->setBool(true, "autoSaveMessage");
-  const std::string before = slurp(settingsFile());
+  const std::string before = readFile(settingsFile());
 
   EXPECT_FALSE(store->setObject(UIColor::redColor(), "profileUsername"));
 
-  EXPECT_EQ(slurp(settingsFile()), before);
+  EXPECT_EQ(readFile(settingsFile()), before);
 }
 
 TEST(SettingKeys, FindsEveryKeyOfTheTableAndEachRecipientsKeys) {

@@ -1,10 +1,10 @@
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "TestImages.h"
 #include "foundation/NSData.h"
 #include "foundation/RunLoop.h"
 #include "runtime/Substrate.h"
@@ -253,18 +253,7 @@ TEST_F(ControlTest, ASwitchFlipsOnATapAndSendsValueChangedButNotWhenSetInCode) {
 
 // An opaque square image of `side` points at scale 1.
 std::shared_ptr<UIImage> squareImage(int side) {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side);
-  std::vector<uint8_t> png;
-  cairo_surface_write_to_png_stream(
-      surface,
-      [](void* closure, const unsigned char* data, unsigned int length) {
-        auto* bytes = static_cast<std::vector<uint8_t>*>(closure);
-        bytes->insert(bytes->end(), data, data + length);
-        return CAIRO_STATUS_SUCCESS;
-      },
-      &png);
-  cairo_surface_destroy(surface);
-  return UIImage::imageWithData(NSData::dataWithBytes(std::move(png)));
+  return UIImage::imageWithData(NSData::dataWithBytes(testsupport::solidPNG(side, side, 0, 0, 0)));
 }
 
 // Every frame given to a button's title label through the runtime.

@@ -1,4 +1,3 @@
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -6,6 +5,7 @@
 #include <vector>
 
 #include "TemporaryDeviceRoot.h"
+#include "TestImages.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSData.h"
 #include "foundation/NSFileManager.h"
@@ -23,22 +23,7 @@ namespace {
 constexpr const char* kLibrary = "/var/mobile/Media/DCIM/100APPLE/";
 
 std::vector<uint8_t> pngBytes(int width, int height) {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  cairo_t* cr = cairo_create(surface);
-  cairo_set_source_rgb(cr, 1, 0, 0);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  std::vector<uint8_t> bytes;
-  cairo_surface_write_to_png_stream(
-      surface,
-      [](void* closure, const unsigned char* data, unsigned int length) {
-        auto* out = static_cast<std::vector<uint8_t>*>(closure);
-        out->insert(out->end(), data, data + length);
-        return CAIRO_STATUS_SUCCESS;
-      },
-      &bytes);
-  cairo_surface_destroy(surface);
-  return bytes;
+  return testsupport::solidPNG(width, height, 1, 0, 0);
 }
 
 class RecordingDelegate : public UIImagePickerControllerDelegate {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TemporaryDeviceRoot.h"
+#include "TestImages.h"
 #include "foundation/DeviceRoot.h"
 #include "uikit/UIBlurEffect.h"
 #include "uikit/UIImage.h"
@@ -55,18 +56,7 @@ cairo_surface_t* quadrants(int width, int height, RGBA topLeft, RGBA topRight, R
   return surface;
 }
 
-Bytes pngOf(cairo_surface_t* surface) {
-  Bytes out;
-  cairo_surface_write_to_png_stream(
-      surface,
-      [](void* closure, const unsigned char* data, unsigned int length) {
-        auto* o = static_cast<Bytes*>(closure);
-        o->insert(o->end(), data, data + length);
-        return CAIRO_STATUS_SUCCESS;
-      },
-      &out);
-  return out;
-}
+using testsupport::pngOf;
 
 Bytes png(int width, int height, RGBA colour = kRed) {
   cairo_surface_t* surface = quadrants(width, height, colour, colour, colour, colour);
