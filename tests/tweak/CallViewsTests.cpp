@@ -162,6 +162,28 @@ TEST_F(CallViews, AnActionButtonCentresItsIconOverhangingAndSendsItsActionUpTheC
   EXPECT_EQ(host->minimises, 1) << "a cancelled press sends nothing";
 }
 
+TEST_F(CallViews, EveryImageOfTheCallScreensLoadsAtTheSizeItIsDrawnAt) {
+  const std::pair<const char*, CGSize> images[] = {
+      {"minimise.png", {50, 50}},       {"facetime-off.png", {45, 45}},
+      {"facetime-on.png", {45, 45}},    {"facetime-rotate.png", {45, 45}},
+      {"microphone.png", {45, 45}},     {"microphone-disabled.png", {45, 45}},
+      {"volume.png", {45, 45}},         {"volume-disabled.png", {45, 45}},
+      {"dismiss.png", {50, 50}},        {"dismiss", {50, 50}},
+      {"side-filter.png", {42.9, 155}}, {"bottom-media.png", {110.29, 62}},
+      {"rating.png", {176, 32}},
+  };
+
+  for (const auto& [name, size] : images) {
+    auto image = UIImage::imageWithContentsOfFile(std::string(testsupport::kAssets) + name);
+
+    ASSERT_TRUE(image) << name;
+    EXPECT_EQ(image->scale(), 3) << name;
+    // The asset build rounds to whole pixels.
+    EXPECT_NEAR(image->size().width, size.width, kPixel) << name;
+    EXPECT_NEAR(image->size().height, size.height, kPixel) << name;
+  }
+}
+
 // ---- CallContainerView ----
 
 TEST_F(CallViews, AHalfCentresItsBlurredCoverAndRoundAvatarAndMinimisingHalvesThemUntilMaximised) {
@@ -324,21 +346,34 @@ TEST_F(CallViews, SnapshotsOfEachCallViewInLightAndDark) {
     window->layoutIfNeeded();
     snapshot(screen, "halves" + suffix);
 
-    // The controls as the call window lays them out on its top bar.
-    auto bar = UIView::alloc()->initWithFrame(CGRectMake(0, 0, kWidth, 90));
-    screen->addSubview(bar);
-    const char* icons[][2] = {{"minimise.png", "50"},    {"facetime-off.png", "45"},
-                              {"microphone.png", "45"},  {"volume.png", "45"},
-                              {"facetime-on.png", "45"}, {"dismiss.png", "50"}};
-    CGFloat x = 20;
-    for (const auto& icon : icons) {
-      auto button = ActionButton::alloc()->initWithIcon(icon[0], std::stod(icon[1]), "noAction");
-      bar->addSubview(button);
+    // Every control image in two rows of 40-point buttons, as the call window's top bar holds
+    // them, and the camera's effect strip and the media corner where the window puts them.
+    const std::pair<const char*, CGFloat> icons[] = {
+        {"minimise.png", 50},        {"facetime-off.png", 45},
+        {"microphone.png", 45},      {"volume.png", 45},
+        {"facetime-on.png", 45},     {"dismiss.png", 50},
+        {"facetime-rotate.png", 45}, {"microphone-disabled.png", 45},
+        {"volume-disabled.png", 45}, {"dismiss", 50}};
+    for (size_t i = 0; i < std::size(icons); ++i) {
+      auto button =
+          ActionButton::alloc()->initWithIcon(icons[i].first, icons[i].second, "noAction");
+      screen->addSubview(button);
       Layout::size(button, 40, 40);
-      Layout::bottom(button, bar->bottomAnchor(), 0);
-      Layout::leading(button, bar->leadingAnchor(), x);
-      x += 60;
+      Layout::bottom(button, screen->topAnchor(), 90 + 60 * CGFloat(i / 6));
+      Layout::leading(button, screen->leadingAnchor(), 30 + 60 * CGFloat(i % 6));
     }
+    auto filter = UIImageView::alloc()->initWithImage(
+        UIImage::imageWithContentsOfFile(std::string(testsupport::kAssets) + "side-filter.png"));
+    screen->addSubview(filter);
+    Layout::size(filter, 42.9, 155);
+    Layout::y(filter, screen->centerYAnchor());
+    Layout::leading(filter, screen->leadingAnchor(), 20);
+    auto media = UIImageView::alloc()->initWithImage(
+        UIImage::imageWithContentsOfFile(std::string(testsupport::kAssets) + "bottom-media.png"));
+    screen->addSubview(media);
+    Layout::size(media, 110.29, 62);
+    Layout::top(media, screen->bottomAnchor(), -120 + 5);
+    Layout::trailing(media, screen->trailingAnchor(), -25);
     window->layoutIfNeeded();
     snapshot(screen, "controls" + suffix);
     screen->removeFromSuperview();
