@@ -164,6 +164,23 @@ TEST_F(FloatingView, EachCornerAndSizeClassGivesItsFrameAndOneConstraintPerAxis)
   }
 }
 
+TEST_F(FloatingView, ItsContentFillsItAtEitherSizeWithRoundedCorners) {
+  auto content = UIView::alloc()->init();
+  auto withContent = ParloFloatingView::alloc()->initWithContentView(content);
+  window->addSubview(withContent);
+  withContent->setPosition(ParloFloatingViewPositionBottomRight, false);
+
+  EXPECT_EQ(withContent->contentView(), content);
+  EXPECT_EQ(content->frame(), CGRectMake(0, 0, 200, 124));
+  EXPECT_EQ(content->layer()->cornerRadius(), 4);
+  EXPECT_TRUE(content->layer()->masksToBounds());
+  EXPECT_TRUE(withContent->clipsToBounds());
+
+  withContent->setSizeClass(ParloFloatingViewSizeClassLarge, false);
+  EXPECT_EQ(content->frame(), CGRectMake(0, 0, 300, 187));
+  EXPECT_EQ(withContent->frame(), CGRectMake(kScreenWidth - 310, kScreenHeight - 197, 300, 187));
+}
+
 TEST_F(FloatingView, AReleaseAtEqualDistancesSnapsToTheEarlierCorner) {
   struct Case {
     CGPoint release;

@@ -16,6 +16,10 @@ std::shared_ptr<ParloFloatingView> ParloFloatingView::initWithFrame(CGRect frame
   return selfAs<ParloFloatingView>();
 }
 
+std::shared_ptr<ParloFloatingView> ParloFloatingView::initWithCoder(NSCoder&) {
+  return initWithFrame(CGRectZero);
+}
+
 std::shared_ptr<ParloFloatingView> ParloFloatingView::initWithContentView(
     const std::shared_ptr<UIView>& content) {
   init();

@@ -11,6 +11,7 @@
 
 #include <memory>
 
+#include "foundation/NSCoder.h"
 #include "runtime/NSObject.h"
 #include "uikit/NSLayoutConstraint.h"
 #include "uikit/UIPanGestureRecognizer.h"
@@ -36,6 +37,8 @@ class ParloFloatingView : public UIView {
  public:
   std::shared_ptr<ParloFloatingView> init();
   std::shared_ptr<ParloFloatingView> initWithFrame(CGRect frame);
+  // Views keep nothing in an archive here: a decoded one starts as a new one does.
+  std::shared_ptr<ParloFloatingView> initWithCoder(NSCoder& coder);
   std::shared_ptr<ParloFloatingView> initWithContentView(const std::shared_ptr<UIView>& content);
 
   // Makes `content` the content: rounded by 4, pinned to all four edges.
