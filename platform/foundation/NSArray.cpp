@@ -37,12 +37,15 @@ void NSArray::checkIndex(NSUInteger index, NSUInteger limit) const {
   if (index >= limit) {
     throw objc::RuntimeError(std::string("-[") + class_getName(isa()) + "]: index " +
                              std::to_string(index) + " beyond bounds" +
-                             (objects_.empty() ? " for empty array"
-                                               : " [0 .. " + std::to_string(objects_.size() - 1) + "]"));
+                             (objects_.empty()
+                                  ? " for empty array"
+                                  : " [0 .. " + std::to_string(objects_.size() - 1) + "]"));
   }
 }
 
-std::shared_ptr<NSArray> NSArray::array() { return std::make_shared<NSArray>(); }
+std::shared_ptr<NSArray> NSArray::array() {
+  return std::make_shared<NSArray>();
+}
 
 std::shared_ptr<NSArray> NSArray::arrayWithArray(const NSArray& other) {
   return std::make_shared<NSArray>(other.objects_);
@@ -61,9 +64,13 @@ id NSArray::objectAtIndex(NSUInteger index) const {
   return objects_[index];
 }
 
-id NSArray::firstObject() const { return objects_.empty() ? nullptr : objects_.front(); }
+id NSArray::firstObject() const {
+  return objects_.empty() ? nullptr : objects_.front();
+}
 
-id NSArray::lastObject() const { return objects_.empty() ? nullptr : objects_.back(); }
+id NSArray::lastObject() const {
+  return objects_.empty() ? nullptr : objects_.back();
+}
 
 NSUInteger NSArray::indexOfObject(const id& object) const {
   if (!object) return NSNotFound;
@@ -78,7 +85,9 @@ NSUInteger NSArray::indexOfObjectIdenticalTo(const id& object) const {
   return found == objects_.end() ? NSNotFound : static_cast<NSUInteger>(found - objects_.begin());
 }
 
-bool NSArray::containsObject(const id& object) const { return indexOfObject(object) != NSNotFound; }
+bool NSArray::containsObject(const id& object) const {
+  return indexOfObject(object) != NSNotFound;
+}
 
 bool NSArray::isEqualToArray(const NSArray& other) const {
   if (this == &other) return true;
@@ -105,27 +114,12 @@ std::shared_ptr<NSArray> NSArray::arrayByAddingObject(const id& object) const {
   return std::make_shared<NSArray>(std::move(objects));
 }
 
-std::shared_ptr<NSArray> NSArray::copy() const { return std::make_shared<NSArray>(objects_); }
+std::shared_ptr<NSArray> NSArray::copy() const {
+  return std::make_shared<NSArray>(objects_);
+}
 
 std::shared_ptr<NSMutableArray> NSArray::mutableCopy() const {
   return std::make_shared<NSMutableArray>(objects_);
-}
-
-const id& NSArray::const_iterator::operator*() const {
-  check();
-  return array_->objects_.at(index_);
-}
-
-NSArray::const_iterator& NSArray::const_iterator::operator++() {
-  check();
-  ++index_;
-  return *this;
-}
-
-void NSArray::const_iterator::check() const {
-  if (array_ && array_->mutations_ != mutations_) {
-    throw objc::RuntimeError("*** Collection <NSMutableArray> was mutated while being enumerated.");
-  }
 }
 
 bool NSArray::isEqual(const id& other) const {
@@ -143,8 +137,8 @@ std::string NSArray::describeElement(const id& element, int level) {
   std::string text = element->description();
   if (!dynamic_cast<const NSString*>(element.get())) return text;
   bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '$' || c == ':' || c == '.' || c == '/' || c == '-' || c == '+';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || c == ':' || c == '.' || c == '/' || c == '-' || c == '+';
   });
   if (plain) return text;
   std::string quoted = "\"";
@@ -171,7 +165,9 @@ std::string NSArray::descriptionWithIndent(int level) const {
   return text + indent + ")";
 }
 
-std::string NSArray::description() const { return descriptionWithIndent(0); }
+std::string NSArray::description() const {
+  return descriptionWithIndent(0);
+}
 
 // NSMutableArray
 

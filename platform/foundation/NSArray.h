@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/MutationCheckedIterator.h"
 #include "foundation/NSObjCRuntime.h"
 #include "runtime/NSObject.h"
 
@@ -52,37 +53,13 @@ class NSArray : public NSObject {
   std::shared_ptr<NSArray> copy() const;
   std::shared_ptr<NSMutableArray> mutableCopy() const;
 
-  class const_iterator {
-   public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = id;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const id*;
-    using reference = const id&;
-
-    const_iterator() = default;
-    const id& operator*() const;
-    const id* operator->() const { return &**this; }
-    const_iterator& operator++();
-    const_iterator operator++(int) {
-      const_iterator old = *this;
-      ++*this;
-      return old;
-    }
-    bool operator==(const const_iterator& other) const { return index_ == other.index_; }
-
-   private:
-    friend class NSArray;
-    const_iterator(const NSArray* array, size_t index)
-        : array_(array), index_(index), mutations_(array->mutations_) {}
-    void check() const;
-
-    const NSArray* array_ = nullptr;
-    size_t index_ = 0;
-    uint64_t mutations_ = 0;
-  };
-  const_iterator begin() const { return const_iterator(this, 0); }
-  const_iterator end() const { return const_iterator(this, objects_.size()); }
+  using const_iterator = MutationCheckedIterator<id>;
+  const_iterator begin() const {
+    return const_iterator(&objects_, &mutations_, 0, "NSMutableArray");
+  }
+  const_iterator end() const {
+    return const_iterator(&objects_, &mutations_, objects_.size(), "NSMutableArray");
+  }
 
   // Equal when the elements are pairwise isEqual.
   bool isEqual(const id& other) const override;

@@ -9,15 +9,16 @@ OBJC_CLASS_IMPL(NSDictionary) {
 }
 
 OBJC_CLASS_IMPL(NSMutableDictionary) {
-  c.method("setObject:forKey:",
-           static_cast<void (NSMutableDictionary::*)(const id&, const id&)>(
-               &NSMutableDictionary::setObject))
+  c.method("setObject:forKey:", static_cast<void (NSMutableDictionary::*)(const id&, const id&)>(
+                                    &NSMutableDictionary::setObject))
       .method("removeObjectForKey:", static_cast<void (NSMutableDictionary::*)(const id&)>(
                                          &NSMutableDictionary::removeObjectForKey))
       .method("removeAllObjects", &NSMutableDictionary::removeAllObjects);
 }
 
-std::shared_ptr<NSDictionary> NSDictionary::dictionary() { return std::make_shared<NSDictionary>(); }
+std::shared_ptr<NSDictionary> NSDictionary::dictionary() {
+  return std::make_shared<NSDictionary>();
+}
 
 std::shared_ptr<NSDictionary> NSDictionary::dictionaryWithDictionary(const NSDictionary& other) {
   auto dictionary = std::make_shared<NSDictionary>();
@@ -53,7 +54,9 @@ id NSDictionary::objectForKey(std::string_view key) const {
   return objectForKey(NSString::string(key));
 }
 
-id NSDictionary::objectForKeyImp(const id& key) const { return objectForKey(key); }
+id NSDictionary::objectForKeyImp(const id& key) const {
+  return objectForKey(key);
+}
 
 std::shared_ptr<NSArray> NSDictionary::allKeys() const {
   std::vector<id> keys;
@@ -79,7 +82,9 @@ bool NSDictionary::isEqualToDictionary(const NSDictionary& other) const {
   return true;
 }
 
-std::shared_ptr<NSDictionary> NSDictionary::copy() const { return dictionaryWithDictionary(*this); }
+std::shared_ptr<NSDictionary> NSDictionary::copy() const {
+  return dictionaryWithDictionary(*this);
+}
 
 std::shared_ptr<NSMutableDictionary> NSDictionary::mutableCopy() const {
   return NSMutableDictionary::dictionaryWithDictionary(*this);
@@ -88,8 +93,9 @@ std::shared_ptr<NSMutableDictionary> NSDictionary::mutableCopy() const {
 void NSDictionary::set(const id& object, const id& key) {
   if (!key) throw objc::RuntimeError("-[NSMutableDictionary setObject:forKey:]: key cannot be nil");
   if (!object) {
-    throw objc::RuntimeError("-[NSMutableDictionary setObject:forKey:]: object cannot be nil (key: " +
-                             key->description() + ")");
+    throw objc::RuntimeError(
+        "-[NSMutableDictionary setObject:forKey:]: object cannot be nil (key: " +
+        key->description() + ")");
   }
   ++mutations_;
   auto found = index_.find(key);
@@ -128,24 +134,6 @@ void NSDictionary::clear() {
   ++mutations_;
 }
 
-const NSDictionary::Entry& NSDictionary::const_iterator::operator*() const {
-  check();
-  return dictionary_->entries_.at(index_);
-}
-
-NSDictionary::const_iterator& NSDictionary::const_iterator::operator++() {
-  check();
-  ++index_;
-  return *this;
-}
-
-void NSDictionary::const_iterator::check() const {
-  if (dictionary_ && dictionary_->mutations_ != mutations_) {
-    throw objc::RuntimeError(
-        "*** Collection <NSMutableDictionary> was mutated while being enumerated.");
-  }
-}
-
 bool NSDictionary::isEqual(const id& other) const {
   auto* dictionary = dynamic_cast<const NSDictionary*>(other.get());
   return dictionary && isEqualToDictionary(*dictionary);
@@ -161,7 +149,9 @@ std::string NSDictionary::descriptionWithIndent(int level) const {
   return text + indent + "}";
 }
 
-std::string NSDictionary::description() const { return descriptionWithIndent(0); }
+std::string NSDictionary::description() const {
+  return descriptionWithIndent(0);
+}
 
 // NSMutableDictionary
 
@@ -180,19 +170,25 @@ std::shared_ptr<NSMutableDictionary> NSMutableDictionary::dictionaryWithCapacity
   return std::make_shared<NSMutableDictionary>();
 }
 
-void NSMutableDictionary::setObject(const id& object, const id& key) { set(object, key); }
+void NSMutableDictionary::setObject(const id& object, const id& key) {
+  set(object, key);
+}
 
 void NSMutableDictionary::setObject(const id& object, std::string_view key) {
   set(object, NSString::string(key));
 }
 
-void NSMutableDictionary::removeObjectForKey(const id& key) { remove(key); }
+void NSMutableDictionary::removeObjectForKey(const id& key) {
+  remove(key);
+}
 
 void NSMutableDictionary::removeObjectForKey(std::string_view key) {
   remove(NSString::string(key));
 }
 
-void NSMutableDictionary::removeAllObjects() { clear(); }
+void NSMutableDictionary::removeAllObjects() {
+  clear();
+}
 
 void NSMutableDictionary::addEntriesFromDictionary(const NSDictionary& other) {
   // `other` may be this dictionary.

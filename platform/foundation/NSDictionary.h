@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "foundation/MutationCheckedIterator.h"
 #include "foundation/NSObjCRuntime.h"
 #include "runtime/NSObject.h"
 
@@ -60,37 +61,13 @@ class NSDictionary : public NSObject {
   std::shared_ptr<NSDictionary> copy() const;
   std::shared_ptr<NSMutableDictionary> mutableCopy() const;
 
-  class const_iterator {
-   public:
-    using iterator_category = std::forward_iterator_tag;
-    using value_type = Entry;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const Entry*;
-    using reference = const Entry&;
-
-    const_iterator() = default;
-    const Entry& operator*() const;
-    const Entry* operator->() const { return &**this; }
-    const_iterator& operator++();
-    const_iterator operator++(int) {
-      const_iterator old = *this;
-      ++*this;
-      return old;
-    }
-    bool operator==(const const_iterator& other) const { return index_ == other.index_; }
-
-   private:
-    friend class NSDictionary;
-    const_iterator(const NSDictionary* dictionary, size_t index)
-        : dictionary_(dictionary), index_(index), mutations_(dictionary->mutations_) {}
-    void check() const;
-
-    const NSDictionary* dictionary_ = nullptr;
-    size_t index_ = 0;
-    uint64_t mutations_ = 0;
-  };
-  const_iterator begin() const { return const_iterator(this, 0); }
-  const_iterator end() const { return const_iterator(this, entries_.size()); }
+  using const_iterator = MutationCheckedIterator<Entry>;
+  const_iterator begin() const {
+    return const_iterator(&entries_, &mutations_, 0, "NSMutableDictionary");
+  }
+  const_iterator end() const {
+    return const_iterator(&entries_, &mutations_, entries_.size(), "NSMutableDictionary");
+  }
 
   // Equal when they have equal keys mapping to isEqual values.
   bool isEqual(const id& other) const override;
