@@ -5,9 +5,10 @@
 //
 // Layout (points, width W, on the system background; presented as a sheet):
 //
-//   "Done"     top right, 12 from the top, 16 from the right edge; closes the tutorial
-//   scroll     the whole view, under the button; its content, from the top:
-//     name       56 from the top, 24 in from both sides, centred; bold 30
+//   bar        52 high across the top, with "Done" in its middle height, 16 from the right
+//              edge; the button closes the tutorial
+//   scroll     the rest of the view, below the bar; its content, from the top:
+//     name       8 from the top, 24 in from both sides, centred; bold 30
 //     subtitle   6 below the name, same width, centred, wrapping; 15, secondary label colour
 //     entries    the first 32 below the subtitle, then 24 between entries: the symbol 30 x 30
 //                at x 24, tinted blue, level with the text's first line; the text from x 70 to

@@ -23,7 +23,7 @@ class BVTutorialListView : public UIScrollView {
     UIScrollView::layoutSubviews();
     const CGFloat width = bounds().size.width;
     const CGFloat textWidth = std::max<CGFloat>(0, width - 48);
-    CGFloat y = 56;
+    CGFloat y = 8;
     y = place(titleLabel, 24, y, textWidth) + 6;
     y = place(subtitleLabel, 24, y, textWidth) + 32;
     const CGFloat entryWidth = std::max<CGFloat>(0, width - 70 - 24);
@@ -73,11 +73,23 @@ void BVTutorialViewController::loadView() {
   root->setBackgroundColor(UIColor::systemBackgroundColor());
   setView(root);
 
+  // A bar of its own for "Done", so the list never runs under the button.
+  auto bar = UIView::alloc()->init();
+  bar->setBackgroundColor(UIColor::systemBackgroundColor());
+  root->addSubview(bar);
+  Layout::top(bar, root->topAnchor(), 0);
+  Layout::leading(bar, root->leadingAnchor(), 0);
+  Layout::trailing(bar, root->trailingAnchor(), 0);
+  Layout::height(bar, 52);
+
   auto list = BVTutorialListView::alloc();
   list->initWithFrame(CGRectZero);
   list->setAlwaysBounceVertical(true);
   root->addSubview(list);
-  Layout::fill(list);
+  Layout::top(list, bar->bottomAnchor(), 0);
+  Layout::leading(list, root->leadingAnchor(), 0);
+  Layout::trailing(list, root->trailingAnchor(), 0);
+  Layout::bottom(list, root->bottomAnchor(), 0);
   scrollView_ = list;
 
   titleLabel_ = UILabel::alloc()->init();
@@ -120,9 +132,9 @@ void BVTutorialViewController::loadView() {
   doneButton_->setTitle("Done", UIControlStateNormal);
   doneButton_->titleLabel()->setFont(UIFont::systemFontOfSize(17, UIFontWeightSemibold));
   doneButton_->addTarget(self(), SEL("doneTapped"), UIControlEventTouchUpInside);
-  root->addSubview(doneButton_);
-  Layout::top(doneButton_, root->topAnchor(), 12);
-  Layout::trailing(doneButton_, root->trailingAnchor(), -16);
+  bar->addSubview(doneButton_);
+  Layout::y(doneButton_, bar->centerYAnchor());
+  Layout::trailing(doneButton_, bar->trailingAnchor(), -16);
 }
 
 void BVTutorialViewController::doneTapped() {
