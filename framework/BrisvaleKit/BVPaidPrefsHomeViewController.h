@@ -10,7 +10,7 @@
 //   hero cover     full width, 180 high, aspect fill and clipped; a plain fill without a cover
 //   icon           80 x 80, centred, its middle on the cover's lower edge; corners 18, a 4-point
 //                  ring in the page's background colour that cuts it out of the cover; a plain
-//                  rounded square without an icon image
+//                  rounded square on the secondary grouped background without an icon image
 //   name           12 below the icon, centred; bold 28, label colour
 //   version        2 below the name, centred; 15, secondary label colour
 //   toggle box     28 below the version, centred, 200 x 125; empty, for the subclass's control

@@ -157,6 +157,10 @@ void BVPaidPrefsHomeViewController::updateWithPrefsConfig(
   view();
   heroView_->setImage(config->heroCover());
   iconView_->setImage(config->heroIcon());
+  // An icon drawn with its own rounded corners must not show the plain fill in them.
+  iconView_->setBackgroundColor(config->heroIcon()
+                                    ? UIColor::clearColor()
+                                    : UIColor::secondarySystemGroupedBackgroundColor());
   nameLabel_->setText(config->tweakName());
   versionLabel_->setText(config->tweakVersion());
 }
