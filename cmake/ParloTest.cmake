@@ -3,6 +3,9 @@ function(parlo_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  # Tests install the rendered asset images into their device roots; a test binary built alone
+  # must find them built.
+  add_dependencies(${name} parlo_assets)
   target_compile_definitions(${name} PRIVATE
     PARLO_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared"
     PARLO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

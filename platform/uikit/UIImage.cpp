@@ -308,18 +308,25 @@ int scaleInName(std::string_view path) {
 }
 
 // The files that stand for a path, best first: the screen's scale and the ones below it, then
-// the path as given.
+// the path as given. A name without an extension is also looked for as a PNG, as the platform
+// does, after the files of the name as given.
 std::vector<std::string> candidatesFor(const std::string& path) {
   std::vector<std::string> candidates;
-  if (scaleInName(path) == 0) {
-    PathParts parts = split(path);
-    int screenScale = static_cast<int>(std::lround(UIScreen::mainScreen()->scale()));
-    for (int scale = std::min(screenScale, 3); scale >= 2; --scale) {
-      candidates.push_back(std::string(parts.directoryAndStem) + "@" + std::to_string(scale) + "x" +
-                           std::string(parts.extension));
+  auto addVariants = [&candidates](const std::string& file) {
+    if (scaleInName(file) == 0) {
+      PathParts parts = split(file);
+      int screenScale = static_cast<int>(std::lround(UIScreen::mainScreen()->scale()));
+      for (int scale = std::min(screenScale, 3); scale >= 2; --scale) {
+        candidates.push_back(std::string(parts.directoryAndStem) + "@" + std::to_string(scale) +
+                             "x" + std::string(parts.extension));
+      }
     }
+    candidates.push_back(file);
+  };
+  addVariants(path);
+  if (split(path).extension.empty() && !path.empty() && path.back() != '/') {
+    addVariants(path + ".png");
   }
-  candidates.push_back(path);
   return candidates;
 }
 

@@ -30,7 +30,8 @@ class UIImage : public NSObject {
   // A device path, resolved in the device root. A name ending in "@2x" or "@3x" (before the
   // extension) sets the scale, else it is 1. Like the platform, the screen's own variant is
   // preferred when it exists: on a 3x screen "icon.png" loads "icon@3x.png" (then "icon@2x.png")
-  // if present. nil when nothing readable is there.
+  // if present. A path without an extension that names no file loads the PNG of that name
+  // ("dismiss" finds "dismiss.png"). nil when nothing readable is there.
   static std::shared_ptr<UIImage> imageWithContentsOfFile(const std::string& path);
   // nil unless the bytes are a whole PNG or JPEG of a sensible size (at most 16384 pixels a side
   // and 256 MB decoded).

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "AppleFixtures.h"
 #include "TemporaryDeviceRoot.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSArray.h"
@@ -116,7 +117,7 @@ using plist::Integer;
 using plist::UID;
 using plist::Value;
 
-const std::string kFixtures = PARLO_SHARED_DIR "/fixtures/apple/";
+const std::string& kFixtures = testsupport::kAppleFixtures;
 
 std::optional<std::vector<uint8_t>> fixture(const std::string& name) {
   std::ifstream file(kFixtures + name, std::ios::binary);
@@ -124,9 +125,9 @@ std::optional<std::vector<uint8_t>> fixture(const std::string& name) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
 }
 
-#define LOAD_FIXTURE(variable, name)                                      \
-  auto variable = fixture(name);                                          \
-  if (!std::filesystem::exists(kFixtures)) GTEST_SKIP() << "no fixtures"; \
+#define LOAD_FIXTURE(variable, name) \
+  auto variable = fixture(name);     \
+  REQUIRE_APPLE_FIXTURES();          \
   ASSERT_TRUE(variable) << name
 
 // Dictionaries with their keys sorted, so values compare whatever order they were written in.

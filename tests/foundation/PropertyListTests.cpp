@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "AppleFixtures.h"
 #include "foundation/PropertyList.h"
 
 using plist::Array;
@@ -55,10 +56,9 @@ void PrintTo(const Value& value, std::ostream* out) {
 
 namespace {
 
-const std::string kFixtures = PARLO_SHARED_DIR "/fixtures/apple/";
+const std::string& kFixtures = testsupport::kAppleFixtures;
 
-#define SKIP_WITHOUT_FIXTURES() \
-  if (!std::filesystem::exists(kFixtures)) GTEST_SKIP() << "no fixtures at " << kFixtures
+#define SKIP_WITHOUT_FIXTURES() REQUIRE_APPLE_FIXTURES()
 
 std::vector<uint8_t> fixture(const std::string& name) {
   std::ifstream file(kFixtures + name, std::ios::binary);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "AppleFixtures.h"
 #include "TemporaryDirectory.h"
 #include "ToolRun.h"
 #include "foundation/PropertyList.h"
@@ -16,7 +17,7 @@ using plist::Value;
 
 namespace {
 
-const std::string kFixtures = PARLO_SHARED_DIR "/fixtures/apple/";
+const std::string& kFixtures = testsupport::kAppleFixtures;
 const std::string kSample = PARLO_SOURCE_DIR "/tools/samples/Sample.plist";
 
 using testsupport::readFile;
@@ -77,7 +78,7 @@ TEST_F(ParloFiles, DumpPrintsEveryKindOfValueInItsJSONForm) {
 }
 
 TEST_F(ParloFiles, DumpShowsTheSameContentForTheXMLAndBinaryFormsOfAFile) {
-  if (!fs::exists(kFixtures)) GTEST_SKIP() << "no fixtures at " << kFixtures;
+  REQUIRE_APPLE_FIXTURES();
 
   const ToolRun xml = run({"plist", "dump", kFixtures + "cocoa-testdata.xml.plist"});
   const ToolRun binary = run({"plist", "dump", kFixtures + "cocoa-testdata.bin.plist"});

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "AppleFixtures.h"
 #include "TemporaryDeviceRoot.h"
 #include "TestFiles.h"
 #include "chat/ChatDataModel.h"
@@ -26,7 +27,7 @@ namespace {
 const std::string kHome = "/var/mobile/Containers/Data/Application/TEST";
 const std::string kChatFolder = kHome + "/Documents/ParloChats";
 const std::string kReader = PARLO_SOURCE_DIR "/tests/tweak/read_chat_archive.py";
-const std::string kFixtures = PARLO_SHARED_DIR "/fixtures/apple/";
+const std::string& kFixtures = testsupport::kAppleFixtures;
 
 std::shared_ptr<NSString> name(std::string_view utf8) {
   return NSString::string(utf8);
@@ -290,7 +291,7 @@ TEST_F(ChatFiles, ADamagedFileOpensEmptyAndIsKeptAsideBeforeASaveReplacesIt) {
 
 TEST_F(ChatFiles, AFoundationArchiveThatIsNoChatIsKeptAside) {
   const std::string fixture = readFile(kFixtures + "nska-arrays.bin");
-  if (!fs::exists(kFixtures)) GTEST_SKIP() << "no fixtures";
+  REQUIRE_APPLE_FIXTURES();
   ASSERT_FALSE(fixture.empty());
   writeChatFile("bob.plist", fixture);
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -101,14 +102,32 @@ class ChatInputViewTest : public testing::Test {
   CGFloat bottom() const { return CGRectGetMaxY(bar->frame()); }
   int prompts() const { return std::static_pointer_cast<PromptCountingBar>(bar)->prompts; }
 
-  // Snapshots go to $PARLO_INPUT_SNAPSHOTS when it is set, for a person to look at.
-  void snapshot(const std::string& name) {
-    const char* dir = getenv("PARLO_INPUT_SNAPSHOTS");
-    if (!dir) return;
-    fs::create_directories(dir);
+  using Picture = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+
+  // The bar drawn as the screen would show it; also written to $PARLO_INPUT_SNAPSHOTS when that
+  // is set, for a person to look at.
+  Picture snapshot(const std::string& name) {
     window->layoutIfNeeded();
     RunLoop::advance(1);
-    EXPECT_TRUE(render::writeViewPNG(bar, (fs::path(dir) / (name + ".png")).string()));
+    Picture picture(render::renderView(bar), &cairo_surface_destroy);
+    if (const char* dir = getenv("PARLO_INPUT_SNAPSHOTS")) {
+      fs::create_directories(dir);
+      EXPECT_TRUE(render::writeViewPNG(bar, (fs::path(dir) / (name + ".png")).string()));
+    }
+    return picture;
+  }
+
+  static uint32_t rawPixelAt(cairo_surface_t* surface, int x, int y) {
+    cairo_surface_flush(surface);
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    return reinterpret_cast<const uint32_t*>(row)[x];
+  }
+
+  // Red, green and blue of an opaque-enough pixel, 0 to 255.
+  static std::tuple<int, int, int> pixelAt(cairo_surface_t* surface, int x, int y) {
+    const uint32_t argb = rawPixelAt(surface, x, y);
+    return {int((argb >> 16) & 0xff), int((argb >> 8) & 0xff), int(argb & 0xff)};
   }
 
   // First, so that it outlives the views.
@@ -363,19 +382,43 @@ TEST(ChatInputViewColour, ReadsSixHexDigitsWithOrWithoutAPrefixAndElseGivesGrey)
   }
 }
 
-TEST_F(ChatInputViewTest, Snapshots) {
-  if (!getenv("PARLO_INPUT_SNAPSHOTS")) GTEST_SKIP() << "set PARLO_INPUT_SNAPSHOTS to a folder";
+// The pixels of the bar as drawn: "Send" in its blue only once there is text, a taller picture
+// for four lines, and a background that follows the appearance.
+TEST_F(ChatInputViewTest, DrawsSendOnlyWithTextGrowsWithItsLinesAndFollowsTheAppearance) {
+  // The bar's right end holds "Send" or the three tools; the blue camera is at its left end.
+  const auto sendBluePixels = [](cairo_surface_t* surface) {
+    const int width = cairo_image_surface_get_width(surface);
+    const int height = cairo_image_surface_get_height(surface);
+    int count = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int x = width - 3 * 110; x < width; ++x) {
+        const auto [r, g, b] = pixelAt(surface, x, y);
+        if (r < 60 && std::abs(g - 152) < 40 && b > 200) ++count;
+      }
+    }
+    return count;
+  };
+  std::vector<uint32_t> backgrounds;
+
   for (auto style : {UIUserInterfaceStyleLight, UIUserInterfaceStyleDark}) {
     const std::string suffix = style == UIUserInterfaceStyleDark ? "-dark" : "-light";
     UIApplication::sharedApplication()->setUserInterfaceStyle(style);
     bar->clear();
-    snapshot("input-empty" + suffix);
+    Picture empty = snapshot("input-empty" + suffix);
     bar->textView()->setText("Hey, are you coming tonight?");
     bar->updateWithTextView(bar->textView());
-    snapshot("input-one-line" + suffix);
+    Picture oneLine = snapshot("input-one-line" + suffix);
     bar->textView()->setText(
         "First line of a longer note\nsecond line\nthird line, which is long enough to wrap");
     bar->updateWithTextView(bar->textView());
-    snapshot("input-four-lines" + suffix);
+    Picture fourLines = snapshot("input-four-lines" + suffix);
+
+    EXPECT_EQ(sendBluePixels(empty.get()), 0) << suffix;
+    EXPECT_GT(sendBluePixels(oneLine.get()), 20) << suffix;
+    EXPECT_GT(cairo_image_surface_get_height(fourLines.get()),
+              cairo_image_surface_get_height(oneLine.get()) + 3 * 30)
+        << suffix;
+    backgrounds.push_back(rawPixelAt(empty.get(), 3, 3));
   }
+  EXPECT_NE(backgrounds[0], backgrounds[1]);
 }

@@ -452,3 +452,22 @@ TEST_F(FakeChat, ABubbleChatLoadedFromTheFileInBothAppearances) {
 }
 
 }  // namespace
+
+TEST_F(FakeChat, ACellReusedAcrossReloadsKeepsOneLikeAndOnePressRecogniser) {
+  open();
+  send("First", false);
+  send("Second", true);
+  for (int i = 0; i < 4; ++i) {
+    chat->tableView()->reloadData();
+    window->layoutIfNeeded();
+  }
+  dismissKeyboard();
+  auto bubble = std::dynamic_pointer_cast<OutgoingChatCell>(cell(0));
+  ASSERT_TRUE(bubble);
+
+  EXPECT_EQ(bubble->gestureRecognizers().size(), 2u);
+  EXPECT_EQ(cell(1)->gestureRecognizers().size(), 2u);
+  doubleTap(centre(bubble->baseView()));
+  EXPECT_TRUE(record(0)->showLike) << "every copy of the recogniser toggles the like once";
+  EXPECT_EQ(UIImpactFeedbackGenerator::recordedImpacts().size(), 1u);
+}

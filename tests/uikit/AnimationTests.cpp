@@ -115,6 +115,24 @@ TEST_F(ViewAnimation, ASpringRestsAtItsTargetByItsDurationAndOvershootsOnlyBelow
   }
 }
 
+TEST_F(ViewAnimation, ASpringsCompletionRunsOnTheClockOnceItsDelayAndDurationHavePassed) {
+  auto view = makeView();
+  std::vector<bool> completions;
+
+  UIView::animateWithDuration(
+      0.3, 0.1, 1.0, 0.1, UIViewAnimationOptionCurveEaseOut,
+      [&] { view->setCenter(CGPointMake(200, 300)); },
+      [&](bool finished) { completions.push_back(finished); });
+
+  EXPECT_EQ(view->center(), CGPointMake(200, 300));
+  EXPECT_TRUE(completions.empty()) << "never during the call";
+  RunLoop::advance(0.4 - 1e-6);
+  EXPECT_TRUE(completions.empty());
+  RunLoop::advance(1e-6);
+  EXPECT_EQ(completions, std::vector<bool>{true});
+  EXPECT_TRUE(CAAnimationTimeline::animationKeys(*view->layer()).empty());
+}
+
 TEST_F(ViewAnimation, CompletionsRunWhenTheirDelayAndDurationHavePassedInThatOrder) {
   auto view = makeView();
   std::vector<std::string> ran;

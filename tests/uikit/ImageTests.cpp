@@ -193,6 +193,10 @@ TEST_F(ImageFiles, LoadWithThePixelSizeAndTheScaleOfTheFileFound) {
       {"/img/only.png", true, {15, 15}, 3},
       {"/img/pair.png", true, {8, 8}, 2},
       {"/img/dismiss", true, {50, 50}, 1},
+      // Without an extension, the PNG of that name and its screen variant.
+      {"/img/plain", true, {30, 15}, 1},
+      {"/img/icon", true, {10, 10}, 3},
+      {"/img/named", true, {15, 8}, 2},
       {"/img/renamed.png", true, {12, 6}, 1},  // recognised by its bytes
       {"/img/missing.png", false, {}, 0},
       {"/img/broken.png", false, {}, 0},  // a damaged variant is what was found

@@ -92,6 +92,31 @@ TEST_F(ScrollViews, AFlickScrollsThenDeceleratesOnTheClockAndStopsInsideTheConte
   EXPECT_EQ(log->offsets.size(), steps);  // nothing keeps ticking once it stopped
 }
 
+TEST_F(ScrollViews, ANewScrollViewDeceleratesAtTheNormalRateAndTheFastRateStopsSooner) {
+  EXPECT_DOUBLE_EQ(UIScrollView::alloc()->init()->decelerationRate(),
+                   UIScrollViewDecelerationRateNormal);
+  // The share of the speed left after each millisecond, as the platform's constants are.
+  EXPECT_DOUBLE_EQ(UIScrollViewDecelerationRateNormal, 0.998);
+  EXPECT_DOUBLE_EQ(UIScrollViewDecelerationRateFast, 0.99);
+
+  double travelled[2] = {};
+  const UIScrollViewDecelerationRate rates[] = {UIScrollViewDecelerationRateNormal,
+                                                UIScrollViewDecelerationRateFast};
+  for (int i = 0; i < 2; ++i) {
+    scrollView->setContentOffset({0, 0});
+    scrollView->setDecelerationRate(rates[i]);
+
+    drag({200, 600}, {200, 450}, 10);
+    double atRelease = scrollView->contentOffset().y;
+    RunLoop::advance(10);
+
+    travelled[i] = scrollView->contentOffset().y - atRelease;
+  }
+
+  EXPECT_GT(travelled[1], 0);
+  EXPECT_LT(travelled[1] * 3, travelled[0]);
+}
+
 TEST_F(ScrollViews, AFingerThatStopsBeforeLiftingThrowsNothing) {
   drag({200, 600}, {200, 400}, 10, /*hold=*/0.3);
   double atRelease = scrollView->contentOffset().y;
