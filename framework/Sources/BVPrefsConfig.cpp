@@ -1,0 +1,3 @@
+#include "BrisvaleKit/BVPrefsConfig.h"
+
+OBJC_CLASS_IMPL(BVPrefsConfig) {}

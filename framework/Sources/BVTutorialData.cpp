@@ -1,0 +1,3 @@
+#include "BrisvaleKit/BVTutorialData.h"
+
+OBJC_CLASS_IMPL(BVTutorialData) {}
