@@ -131,13 +131,21 @@ OBJC_CLASS_IMPL(HeaderHost) {
   c.method("dismissVC", &HeaderHost::dismissVC);
 }
 
-TEST_F(SettingsScreen, BothEntriesShowItAsACardSheetThatTheCloseButtonOrASwipeDownCloses) {
+TEST_F(SettingsScreen, ItIsACardSheetThatTheCloseButtonOrASwipeDownClosesAndReleases) {
   open();
   EXPECT_EQ(screen->modalPresentationStyle(), UIModalPresentationAutomatic);
   EXPECT_EQ(onScreen(screen->view()).origin.y, 57);
+  // What it presents holds it only while shown.
+  tapRow(2);
+  answer("", "Cancel");
+  tapRow(0);
+  tapAndSettle(screenCentre(visibleButtonTitled(window, "Cancel")));
+  std::weak_ptr<FakeCallSettingViewController> closed = screen;
 
   tapAndSettle(screenCentre(screen->headerView()->leftButton()));
+  screen.reset();
   EXPECT_FALSE(thread->presentedViewController());
+  EXPECT_TRUE(closed.expired());
 
   open();
   auto app = UIApplication::sharedApplication();
