@@ -74,7 +74,8 @@ int runHost(Host host, int argc, char** argv) {
   }
 
   if (!scriptPath.empty()) return runScript(script, {scriptPath, outputDirectory});
-  return runWindow(host == Host::App ? bundleIdentifier : "Settings");
+  if (host == Host::Settings) return runWindow("Settings");
+  return runWindow(bundleIdentifier, "Press a thread's title for two seconds to open Parlo");
 }
 
 }  // namespace sim
