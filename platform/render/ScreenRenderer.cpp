@@ -8,6 +8,7 @@
 #include "render/LayerPainter.h"
 #include "render/LayerState.h"
 #include "render/ScreenPainting.h"
+#include "render/StatusBarPainter.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UIView.h"
@@ -287,6 +288,8 @@ std::vector<CGRect> ScreenRenderer::renderFrame() {
   records_ = std::move(records);
   fullRedraw_ = false;
   damage = merged(std::move(damage));
+  const bool statusBarDamaged = widenedForStatusBar(damage, options_.scale);
+  if (statusBarDamaged) damage = merged(std::move(damage));
   if (damage.empty()) return {};
 
   cairo_t* cr = cairo_create(surface_);
@@ -305,6 +308,7 @@ std::vector<CGRect> ScreenRenderer::renderFrame() {
   painter.setTransitionSnapshots(&snapshots_);
   paintWindows(windows, painter);
   cairo_destroy(cr);
+  if (statusBarDamaged) paintStatusBar(surface_, options_.scale);
   cairo_surface_flush(surface_);
 
   std::vector<CGRect> redrawn;

@@ -12,6 +12,9 @@
 #include "ScriptRunner.h"
 #include "SettingsApp.h"
 #include "SimWindow.h"
+#ifdef PARLO_SIM_HAS_RENDER
+#include "StatusBarSetting.h"
+#endif
 #include "foundation/DeviceRoot.h"
 #include "foundation/RunLoop.h"
 #include "uikit/UIWindow.h"
@@ -48,6 +51,9 @@ int runHost(Host host, int argc, char** argv) {
     // Libraries loaded into the process look the root up too.
     setenv("PARLO_DEVICE_ROOT", deviceRoot.c_str(), 1);
   }
+#ifdef PARLO_SIM_HAS_RENDER
+  render::setStatusBar(StatusBarSetting::read());
+#endif
 
   ParsedScript script;
   if (!scriptPath.empty()) {

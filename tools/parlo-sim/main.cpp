@@ -4,6 +4,8 @@
 //   parlo-sim settings [--device-root DIR] [--fresh] [--script FILE] [--output DIR]
 //   parlo-sim install [--device-root DIR] [--fresh]
 //   parlo-sim create [--device-root DIR] [--fresh]
+//   parlo-sim status-bar [--device-root DIR] [--time TEXT] [--battery 0-100] [--carrier NAME]
+//                        [--signal 0-4] [--wifi on|off] [--if-unset] [--off]
 //
 // The device root defaults to $PARLO_DEVICE_ROOT, else the user's data folder. A root that does
 // not exist yet is made as a sample device (--fresh: as just installed). Each host runs in a
@@ -21,6 +23,9 @@
 #include <vector>
 
 #include "SampleDevice.h"
+#ifdef PARLO_SIM_HAS_RENDER
+#include "StatusBarSetting.h"
+#endif
 #include "foundation/DeviceRoot.h"
 
 extern char** environ;
@@ -31,7 +36,9 @@ int usage() {
   std::fprintf(stderr,
                "usage: parlo-sim app|settings [--device-root DIR] [--fresh] [--bundle-id ID] "
                "[--script FILE] [--output DIR]\n"
-               "       parlo-sim install|create [--device-root DIR] [--fresh]\n");
+               "       parlo-sim install|create [--device-root DIR] [--fresh]\n"
+               "       parlo-sim status-bar [--device-root DIR] [--time TEXT] [--battery 0-100] "
+               "[--carrier NAME] [--signal 0-4] [--wifi on|off] [--if-unset] [--off]\n");
   return 2;
 }
 
@@ -64,11 +71,35 @@ std::string siblingExecutable(const char* name) {
   return (self.parent_path() / name).string();
 }
 
+// The status bar's values belong to the device: the command needs one that exists.
+int statusBar(int argc, char** argv) {
+  int first = 2;
+  std::string deviceRoot = DeviceRoot::path();
+  if (argc > 3 && std::string(argv[2]) == "--device-root") {
+    deviceRoot = argv[3];
+    first = 4;
+  }
+  std::error_code error;
+  if (!std::filesystem::is_directory(deviceRoot, error)) {
+    std::fprintf(stderr, "no device in %s; run parlo-sim create first\n", deviceRoot.c_str());
+    return 1;
+  }
+  DeviceRoot::setPath(std::filesystem::absolute(deviceRoot).lexically_normal().string());
+#ifdef PARLO_SIM_HAS_RENDER
+  return sim::StatusBarSetting::runCommand(argc, argv, first);
+#else
+  (void)first;
+  std::fprintf(stderr, "this build has no renderer to draw a status bar\n");
+  return 1;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return usage();
   std::string command = argv[1];
+  if (command == "status-bar") return statusBar(argc, argv);
   if (command != "app" && command != "settings" && command != "install" && command != "create") {
     return usage();
   }
