@@ -22,6 +22,9 @@
 #   --setting KEY VALUE          stores a setting in the host app's settings file
 #   --check-chat-file USERNAME JSONL   after the run, that user's chat file holds these records
 #   --check-chat 'CHECK|DUMP|...'      checks the chat screen in dumps (check_chat_geometry.py)
+#   --record NAME [SCALE]        records the run into NAME beside its snapshots
+#   --check-video SECONDS 'TIME=SNAPSHOT|...'  checks the recording (check_video.py)
+#   --expect-refusal TEXT        the run must stop with status 2 before the script runs, saying TEXT
 set -euo pipefail
 
 sim=$1
@@ -47,6 +50,11 @@ chats=()
 settings=()
 chat_files=()
 chat_checks=()
+record=""
+record_scale=""
+video_length=""
+video_shots=""
+refusal=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --host) host=$2; shift 2 ;;
@@ -69,6 +77,11 @@ while [ $# -gt 0 ]; do
     --setting) settings+=("$2" "$3"); shift 3 ;;
     --check-chat-file) chat_files+=("$2" "$3"); shift 3 ;;
     --check-chat) chat_checks+=("$2"); shift 2 ;;
+    --record)
+      record=$2; shift 2
+      if [[ "${1:-}" =~ ^[0-9.]+$ ]]; then record_scale=$1; shift; fi ;;
+    --check-video) video_length=$2; video_shots=$3; shift 3 ;;
+    --expect-refusal) refusal=$2; shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -143,10 +156,29 @@ for ((i = 0; i < ${#firsts[@]}; i += 2)); do
     --output "$work/first-$i"
 done
 
+mkdir -p "$work/out"
+if [ -n "$record" ]; then
+  # A name with a slash is a path of its own (one that cannot be written, say).
+  case "$record" in */*) run_options+=(--record "$record") ;; *) run_options+=(--record "$work/out/$record") ;; esac
+  [ -n "$record_scale" ] && run_options+=(--record-scale "$record_scale")
+fi
+
 status=0
 "$sim" "$host" --device-root "$root" --script "$script" --output "$work/out" \
   "${run_options[@]}" 2>"$work/stderr" || status=$?
 cat "$work/stderr" >&2
+
+if [ -n "$refusal" ]; then
+  if [ "$status" -ne 2 ] || ! grep -qF -- "$refusal" "$work/stderr"; then
+    echo "expected the run to be refused with status 2 saying: $refusal (status $status)" >&2
+    exit 1
+  fi
+  if [ -n "$(ls -A "$work/out")" ]; then
+    echo "the refused run still wrote: $(ls "$work/out")" >&2
+    exit 1
+  fi
+  exit 0
+fi
 
 if [ -n "$failure_line" ]; then
   if [ "$status" -ne 1 ]; then
@@ -186,4 +218,8 @@ for wanted in ${chat_checks[@]+"${chat_checks[@]}"}; do
 done
 if [ -n "$dump" ]; then
   python3 "$(dirname "$0")/check_dump.py" "$work/out/$dump"
+fi
+if [ -n "$video_length" ]; then
+  python3 "$(dirname "$0")/check_video.py" "$work/out/$record" "$work/out" "$video_length" \
+    "$video_shots"
 fi

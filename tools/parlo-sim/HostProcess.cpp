@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -12,9 +13,13 @@
 #include "ScriptRunner.h"
 #include "SettingsApp.h"
 #include "SimWindow.h"
+#ifdef PARLO_SIM_HAS_RECORDER
+#include "ScreenRecorder.h"
+#endif
 #ifdef PARLO_SIM_HAS_RENDER
 #include "StatusBarSetting.h"
 #endif
+#include "foundation/Clock.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/RunLoop.h"
 #include "uikit/UIWindow.h"
@@ -23,7 +28,8 @@ namespace sim {
 
 int runHost(Host host, int argc, char** argv) {
   std::string deviceRoot, bundleIdentifier = HostApp::kDefaultBundleIdentifier, scriptPath,
-                          outputDirectory;
+                          outputDirectory, recordPath;
+  double recordScale = 3;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     auto value = [&]() -> std::string {
@@ -41,6 +47,13 @@ int runHost(Host host, int argc, char** argv) {
       scriptPath = value();
     } else if (option == "--output") {
       outputDirectory = value();
+    } else if (option == "--record") {
+      recordPath = value();
+    } else if (option == "--record-scale") {
+      const std::string text = value();
+      char* end = nullptr;
+      recordScale = std::strtod(text.c_str(), &end);
+      if (end == text.c_str() || *end != '\0') recordScale = 0;
     } else {
       std::fprintf(stderr, "unknown option %s\n", option.c_str());
       return 2;
@@ -72,6 +85,40 @@ int runHost(Host host, int argc, char** argv) {
     RunLoop::useRealClock();
   }
 
+  // Opened before the host starts, so that a file that cannot be written stops the run at once.
+  std::function<void()> takeFrames;
+  std::function<int(int)> finishRecording = [](int status) { return status; };
+#ifdef PARLO_SIM_HAS_RECORDER
+  std::shared_ptr<ScreenRecorder> recorder;
+  if (!recordPath.empty()) {
+    std::string problem;
+    recorder = ScreenRecorder::open(recordPath, recordScale, problem);
+    if (!recorder) {
+      std::fprintf(stderr, "cannot record: %s\n", problem.c_str());
+      return 2;
+    }
+    takeFrames = [recorder] { recorder->capture(Clock::now()); };
+    // The recording ends with the run; a failure to write it fails the run.
+    finishRecording = [recorder, recordPath](int status) {
+      std::string problem;
+      if (!recorder->finish(Clock::now(), problem)) {
+        std::fprintf(stderr, "cannot record: %s\n", problem.c_str());
+        return status == 0 ? 1 : status;
+      }
+      std::fprintf(stderr, "Recorded %ld frames (%.2f s) to %s\n", recorder->frames(),
+                   static_cast<double>(recorder->frames()) / ScreenRecorder::kFramesPerSecond,
+                   recordPath.c_str());
+      return status;
+    };
+  }
+#else
+  if (!recordPath.empty()) {
+    std::fprintf(stderr, "cannot record: this build has no video encoder\n");
+    return 2;
+  }
+  (void)recordScale;
+#endif
+
   std::shared_ptr<UIWindow> window;
   if (host == Host::App) {
     window = HostApp::launch(bundleIdentifier).window;
@@ -79,9 +126,15 @@ int runHost(Host host, int argc, char** argv) {
     window = SettingsApp::launch();
   }
 
-  if (!scriptPath.empty()) return runScript(script, {scriptPath, outputDirectory});
-  if (host == Host::Settings) return runWindow("Settings");
-  return runWindow(bundleIdentifier, "Press a thread's title for two seconds to open Parlo");
+  if (!scriptPath.empty()) {
+    setFrameObserver(takeFrames);
+    const int status = runScript(script, {scriptPath, outputDirectory});
+    setFrameObserver({});
+    return finishRecording(status);
+  }
+  if (host == Host::Settings) return finishRecording(runWindow("Settings", "", takeFrames));
+  return finishRecording(runWindow(
+      bundleIdentifier, "Press a thread's title for two seconds to open Parlo", takeFrames));
 }
 
 }  // namespace sim

@@ -86,7 +86,8 @@ SDL_Texture* hintTexture(SDL_Renderer* renderer, const std::string& hint, SDL_Re
 
 }  // namespace
 
-int runWindow(const std::string& title, const std::string& hintText) {
+int runWindow(const std::string& title, const std::string& hintText,
+              const std::function<void()>& afterFrame) {
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "no window: %s\n", SDL_GetError());
     return 1;
@@ -206,6 +207,7 @@ int runWindow(const std::string& title, const std::string& hintText) {
       SDL_RenderCopy(renderer, texture, nullptr, nullptr);
       if (hint) SDL_RenderCopy(renderer, hint, nullptr, &hintPlace);
       SDL_RenderPresent(renderer);
+      if (afterFrame) afterFrame();
     }
   }
   if (hint) SDL_DestroyTexture(hint);
@@ -222,7 +224,7 @@ int runWindow(const std::string& title, const std::string& hintText) {
 
 namespace sim {
 
-int runWindow(const std::string&, const std::string&) {
+int runWindow(const std::string&, const std::string&, const std::function<void()>&) {
   std::fprintf(stderr,
                "This build has no desktop window (it needs SDL2 and the renderer); run a script "
                "with --script FILE instead.\n");

@@ -1,7 +1,9 @@
 // parlo-sim: runs the simulated device's processes.
 //
 //   parlo-sim app [--device-root DIR] [--fresh] [--bundle-id ID] [--script FILE] [--output DIR]
+//                 [--record OUT.mp4 [--record-scale S]]
 //   parlo-sim settings [--device-root DIR] [--fresh] [--script FILE] [--output DIR]
+//                      [--record OUT.mp4 [--record-scale S]]
 //   parlo-sim install [--device-root DIR] [--fresh]
 //   parlo-sim create [--device-root DIR] [--fresh]
 //   parlo-sim status-bar [--device-root DIR] [--time TEXT] [--battery 0-100] [--carrier NAME]
@@ -35,7 +37,7 @@ namespace {
 int usage() {
   std::fprintf(stderr,
                "usage: parlo-sim app|settings [--device-root DIR] [--fresh] [--bundle-id ID] "
-               "[--script FILE] [--output DIR]\n"
+               "[--script FILE] [--output DIR] [--record OUT.mp4 [--record-scale S]]\n"
                "       parlo-sim install|create [--device-root DIR] [--fresh]\n"
                "       parlo-sim status-bar [--device-root DIR] [--time TEXT] [--battery 0-100] "
                "[--carrier NAME] [--signal 0-4] [--wifi on|off] [--if-unset] [--off]\n");
@@ -110,7 +112,8 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) {
     std::string option = argv[i];
     bool takesValue = option == "--device-root" || option == "--bundle-id" ||
-                      option == "--script" || option == "--output";
+                      option == "--script" || option == "--output" || option == "--record" ||
+                      option == "--record-scale";
     if (option == "--fresh") {
       fresh = true;
     } else if (!takesValue) {
