@@ -1,5 +1,6 @@
 #include "HostProcess.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -25,6 +26,11 @@
 #include "uikit/UIWindow.h"
 
 namespace sim {
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+}  // namespace
 
 int runHost(Host host, int argc, char** argv) {
   std::string deviceRoot, bundleIdentifier = HostApp::kDefaultBundleIdentifier, scriptPath,
@@ -97,7 +103,6 @@ int runHost(Host host, int argc, char** argv) {
       std::fprintf(stderr, "cannot record: %s\n", problem.c_str());
       return 2;
     }
-    takeFrames = [recorder] { recorder->capture(Clock::now()); };
     // The recording ends with the run; a failure to write it fails the run.
     finishRecording = [recorder, recordPath](int status) {
       std::string problem;
@@ -109,6 +114,15 @@ int runHost(Host host, int argc, char** argv) {
                    static_cast<double>(recorder->frames()) / ScreenRecorder::kFramesPerSecond,
                    recordPath.c_str());
       return status;
+    };
+    // Ctrl-C or a kill ends the recording whole at the next frame instead of midway.
+    struct sigaction stop {};
+    stop.sa_handler = [](int signal) { stopSignal = signal; };
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+    takeFrames = [recorder, finishRecording] {
+      recorder->capture(Clock::now());
+      if (stopSignal != 0) std::exit(finishRecording(128 + stopSignal));
     };
   }
 #else

@@ -1,5 +1,6 @@
 #include "ScreenRecorder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
@@ -15,7 +16,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 namespace sim {
@@ -27,12 +27,53 @@ std::string averror(int code) {
   return text;
 }
 
-// One frame for the encoder: new pixels, or none to show the last ones again.
+// A changed rectangle of the screen in device pixels, its corners on even pixels (one chroma
+// sample covers 2 x 2 of them), and its BGRA pixels row after row.
+struct Patch {
+  int x = 0, y = 0, width = 0, height = 0;
+  size_t offset = 0;  // into the job's pixels
+};
+
+// One frame for the encoder: what changed since the last one (nothing: show it again).
 struct Job {
   std::shared_ptr<std::vector<uint8_t>> pixels;
+  std::vector<Patch> patches;
   int64_t pts = 0;
   bool end = false;
 };
+
+Job endOfRecording() {
+  Job job;
+  job.end = true;
+  return job;
+}
+
+// BT.601 in limited range, as the stream says, from 8-bit BGRA (opaque: the screen is).
+void convertPatch(const Patch& patch, const uint8_t* pixels, AVFrame* frame) {
+  const int stride = patch.width * 4;
+  for (int y = 0; y < patch.height; y += 2) {
+    const uint8_t* row0 = pixels + patch.offset + static_cast<size_t>(y) * stride;
+    const uint8_t* row1 = row0 + stride;
+    uint8_t* luma0 = frame->data[0] + (patch.y + y) * frame->linesize[0] + patch.x;
+    uint8_t* luma1 = luma0 + frame->linesize[0];
+    uint8_t* cb = frame->data[1] + (patch.y + y) / 2 * frame->linesize[1] + patch.x / 2;
+    uint8_t* cr = frame->data[2] + (patch.y + y) / 2 * frame->linesize[2] + patch.x / 2;
+    for (int x = 0; x < patch.width; x += 2) {
+      int red = 0, green = 0, blue = 0;
+      for (const uint8_t* p : {row0 + x * 4, row0 + x * 4 + 4, row1 + x * 4, row1 + x * 4 + 4}) {
+        blue += p[0], green += p[1], red += p[2];
+      }
+      const auto luma = [](const uint8_t* p) {
+        return static_cast<uint8_t>(((66 * p[2] + 129 * p[1] + 25 * p[0] + 128) >> 8) + 16);
+      };
+      luma0[x] = luma(row0 + x * 4), luma0[x + 1] = luma(row0 + x * 4 + 4);
+      luma1[x] = luma(row1 + x * 4), luma1[x + 1] = luma(row1 + x * 4 + 4);
+      // Sums of four pixels: the weights' sums are 4 x 256.
+      cb[x / 2] = static_cast<uint8_t>(((-38 * red - 74 * green + 112 * blue + 512) >> 10) + 128);
+      cr[x / 2] = static_cast<uint8_t>(((112 * red - 94 * green - 18 * blue + 512) >> 10) + 128);
+    }
+  }
+}
 
 // Frames waiting for the encoder at most; the app waits rather than piling up frames.
 constexpr size_t kMostQueued = 4;
@@ -46,7 +87,6 @@ struct ScreenRecorder::State {
   AVFormatContext* format = nullptr;
   AVCodecContext* encoder = nullptr;
   AVStream* stream = nullptr;
-  SwsContext* scaler = nullptr;
   AVFrame* frame = nullptr;
   AVPacket* packet = nullptr;
   bool headerWritten = false;
@@ -70,10 +110,9 @@ struct ScreenRecorder::State {
 
   ~State() {
     if (worker.joinable()) {
-      push({nullptr, 0, true});
+      push(endOfRecording());
       worker.join();
     }
-    sws_freeContext(scaler);
     av_frame_free(&frame);
     av_packet_free(&packet);
     avcodec_free_context(&encoder);
@@ -128,10 +167,11 @@ struct ScreenRecorder::State {
       if (job.end) break;
       if (!ok) continue;
       if (job.pixels) {
+        // Keeps what did not change: the encoder may still hold the last frame.
         ok = av_frame_make_writable(frame) >= 0;
-        const uint8_t* source[] = {job.pixels->data()};
-        const int stride[] = {width * 4};
-        if (ok) sws_scale(scaler, source, stride, 0, height, frame->data, frame->linesize);
+        for (const Patch& patch : job.patches) {
+          if (ok) convertPatch(patch, job.pixels->data(), frame);
+        }
         std::lock_guard lock(mutex);
         spare.push_back(std::move(job.pixels));
       }
@@ -146,26 +186,46 @@ struct ScreenRecorder::State {
     }
   }
 
-  // A copy of the frame's pixels, cropped to the video's even size.
-  std::shared_ptr<std::vector<uint8_t>> copyPixels() {
-    std::shared_ptr<std::vector<uint8_t>> pixels;
+  // Copies the rectangles that changed (in points), widened to even pixels and cut to the
+  // video's even size, into the job.
+  void copyPatches(const std::vector<CGRect>& changed, Job& job) {
     {
       std::lock_guard lock(mutex);
       if (!spare.empty()) {
-        pixels = std::move(spare.back());
+        job.pixels = std::move(spare.back());
         spare.pop_back();
       }
     }
-    if (!pixels) pixels = std::make_shared<std::vector<uint8_t>>();
-    pixels->resize(static_cast<size_t>(width) * 4 * static_cast<size_t>(height));
+    if (!job.pixels) job.pixels = std::make_shared<std::vector<uint8_t>>();
+    const double scale = renderer.options().scale;
+    size_t size = 0;
+    for (const CGRect& rect : changed) {
+      Patch patch;
+      patch.x = std::clamp(static_cast<int>(std::floor(rect.origin.x * scale)) & ~1, 0, width);
+      patch.y = std::clamp(static_cast<int>(std::floor(rect.origin.y * scale)) & ~1, 0, height);
+      const int right = std::clamp(
+          (static_cast<int>(std::ceil(CGRectGetMaxX(rect) * scale)) + 1) & ~1, patch.x, width);
+      const int bottom = std::clamp(
+          (static_cast<int>(std::ceil(CGRectGetMaxY(rect) * scale)) + 1) & ~1, patch.y, height);
+      patch.width = right - patch.x;
+      patch.height = bottom - patch.y;
+      if (patch.width == 0 || patch.height == 0) continue;
+      patch.offset = size;
+      size += static_cast<size_t>(patch.width) * 4 * static_cast<size_t>(patch.height);
+      job.patches.push_back(patch);
+    }
+    job.pixels->resize(size);
     cairo_surface_t* surface = renderer.surface();
+    cairo_surface_flush(surface);
     const uint8_t* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < height; ++y) {
-      std::memcpy(pixels->data() + static_cast<size_t>(y) * width * 4,
-                  data + static_cast<size_t>(y) * stride, static_cast<size_t>(width) * 4);
+    for (const Patch& patch : job.patches) {
+      for (int y = 0; y < patch.height; ++y) {
+        std::memcpy(job.pixels->data() + patch.offset + static_cast<size_t>(y) * patch.width * 4,
+                    data + static_cast<size_t>(patch.y + y) * stride + patch.x * 4,
+                    static_cast<size_t>(patch.width) * 4);
+      }
     }
-    return pixels;
   }
 };
 
@@ -219,7 +279,7 @@ std::unique_ptr<ScreenRecorder> ScreenRecorder::open(const std::string& path, do
   }
   AVDictionary* options = nullptr;
   // Screens are flat colour and sharp text: fast settings keep them sharp at this quality.
-  av_dict_set(&options, "preset", "superfast", 0);
+  av_dict_set(&options, "preset", "ultrafast", 0);
   av_dict_set(&options, "crf", "20", 0);
   status = avcodec_open2(encoder, codec, &options);
   av_dict_free(&options);
@@ -253,13 +313,6 @@ std::unique_ptr<ScreenRecorder> ScreenRecorder::open(const std::string& path, do
     error = "out of memory";
     return nullptr;
   }
-  state->scaler =
-      sws_getContext(state->width, state->height, AV_PIX_FMT_BGRA, state->width, state->height,
-                     AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
-  if (!state->scaler) {
-    error = "cannot convert the screen's colours";
-    return nullptr;
-  }
   State* raw = state.get();
   state->worker = std::thread([raw] { raw->encodeLoop(); });
   return std::unique_ptr<ScreenRecorder>(new ScreenRecorder(std::move(state)));
@@ -287,7 +340,9 @@ void ScreenRecorder::capture(double now) {
     job.pts = s.next++;
     if (!drawn) {
       drawn = true;
-      if (!s.renderer.renderFrame().empty() || job.pts == 0) job.pixels = s.copyPixels();
+      // The first frame is the whole screen; later ones only what changed.
+      const auto changed = s.renderer.renderFrame();
+      if (!changed.empty()) s.copyPatches(changed, job);
     }
     if (s.pending) {
       s.push(std::move(*s.pending));
@@ -305,7 +360,7 @@ bool ScreenRecorder::finish(double now, std::string& error) {
     ++s.pushed;
   }
   s.pending.reset();
-  s.push({nullptr, 0, true});
+  s.push(endOfRecording());
   s.worker.join();
   if (s.failure.empty()) {
     int status = avcodec_send_frame(s.encoder, nullptr);
