@@ -1,7 +1,7 @@
 // parlo-files chat render: the whole conversation as one picture, drawn by the chat screen itself.
 // The add-on's own controller builds its table with its own cells and row heights; the table is
 // then scrolled through in bands of rows, each band drawn by the platform's renderer and written
-// out before the next, so a chat of any length takes the memory of one band.
+// out while the next is drawn, so a chat of any length takes the memory of two bands.
 
 #include <png.h>
 #include <unistd.h>
@@ -9,12 +9,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "Command.h"
 #include "HostFiles.h"
@@ -251,11 +254,48 @@ int renderChat(Arguments arguments) {
           ->resolvedColorWithTraitCollection(
               UITraitCollection::traitCollectionWithUserInterfaceStyle(style))
           ->CGColor();
-  cairo_surface_t* band =
-      render::createPixelSurface(pixelWidth, static_cast<int>(std::ceil(kBandHeight * kScale)));
-  int written = 0;
-  bool ok = cairo_surface_status(band) == CAIRO_STATUS_SUCCESS;
+  // Two bands: the next is drawn while a thread of the command's own compresses the last. Only
+  // that thread touches the encoder, and only this one the views.
+  cairo_surface_t* bands[2];
+  for (auto& band : bands) {
+    band =
+        render::createPixelSurface(pixelWidth, static_cast<int>(std::ceil(kBandHeight * kScale)));
+  }
+  std::mutex mutex;
+  std::condition_variable changed;
+  cairo_surface_t* handed = nullptr;    // the band the encoder has yet to take
+  cairo_surface_t* encoding = nullptr;  // the band it is compressing
+  int handedRows = 0;
+  bool drawingDone = false, encoderFailed = false;
+  std::thread encoder([&] {
+    while (true) {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return handed || drawingDone; });
+      if (!handed) return;
+      cairo_surface_t* band = handed;
+      const int rows = handedRows;
+      handed = nullptr;
+      encoding = band;
+      changed.notify_all();
+      lock.unlock();
+      const bool written = png.writeRows(band, rows);
+      lock.lock();
+      encoding = nullptr;
+      encoderFailed = encoderFailed || !written;
+      changed.notify_all();
+    }
+  });
+  int written = 0, next = 0;
+  bool ok = cairo_surface_status(bands[0]) == CAIRO_STATUS_SUCCESS &&
+            cairo_surface_status(bands[1]) == CAIRO_STATUS_SUCCESS;
   for (double top = 0; ok && written < pixelHeight; top += kBandHeight) {
+    cairo_surface_t* band = bands[next];
+    next = 1 - next;
+    {
+      // The band may still be in the encoder's hands from two rounds ago.
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return handed != band && encoding != band; });
+    }
     table->setContentOffset(CGPointMake(0, top));
     table->layoutIfNeeded();
     cairo_t* cr = cairo_create(band);
@@ -267,10 +307,22 @@ int renderChat(Arguments arguments) {
     cairo_destroy(cr);
     cairo_surface_flush(band);
     const int rows = std::min(pixelHeight - written, cairo_image_surface_get_height(band));
-    ok = png.writeRows(band, rows);
     written += rows;
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return !handed; });
+    ok = !encoderFailed;
+    handed = band;
+    handedRows = rows;
+    changed.notify_all();
   }
-  cairo_surface_destroy(band);
+  {
+    std::lock_guard lock(mutex);
+    drawingDone = true;
+    changed.notify_all();
+  }
+  encoder.join();
+  ok = ok && !encoderFailed;
+  for (auto* band : bands) cairo_surface_destroy(band);
   if (!ok) return fail("cannot write " + options->out);
   if (!png.finish(error)) return fail(error);
   return 0;
