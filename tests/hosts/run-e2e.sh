@@ -24,6 +24,10 @@
 #   --check-chat 'CHECK|DUMP|...'      checks the chat screen in dumps (check_chat_geometry.py)
 #   --record NAME [SCALE]        records the run into NAME beside its snapshots
 #   --check-video SECONDS 'TIME=SNAPSHOT|...'  checks the recording (check_video.py)
+#   --status-bar 'OPTIONS'       runs parlo-sim status-bar with OPTIONS before the script (after
+#                                the --first ones)
+#   --check-status-bar 'NAME ...'  each NAME's snapshot and dump match the first --first run's
+#                                but for the status bar (check_status_bar.py)
 #   --expect-refusal TEXT        the run must stop with status 2 before the script runs, saying TEXT
 set -euo pipefail
 
@@ -55,6 +59,8 @@ record_scale=""
 video_length=""
 video_shots=""
 refusal=""
+status_bar=""
+status_bar_checks=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --host) host=$2; shift 2 ;;
@@ -82,6 +88,8 @@ while [ $# -gt 0 ]; do
       if [[ "${1:-}" =~ ^[0-9.]+$ ]]; then record_scale=$1; shift; fi ;;
     --check-video) video_length=$2; video_shots=$3; shift 3 ;;
     --expect-refusal) refusal=$2; shift 2 ;;
+    --status-bar) status_bar=$2; shift 2 ;;
+    --check-status-bar) status_bar_checks=$2; shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -156,6 +164,11 @@ for ((i = 0; i < ${#firsts[@]}; i += 2)); do
     --output "$work/first-$i"
 done
 
+if [ -n "$status_bar" ]; then
+  # shellcheck disable=SC2086  # the options are words
+  "$sim" status-bar --device-root "$root" $status_bar
+fi
+
 mkdir -p "$work/out"
 if [ -n "$record" ]; then
   # A name with a slash is a path of its own (one that cannot be written, say).
@@ -218,6 +231,10 @@ for wanted in ${chat_checks[@]+"${chat_checks[@]}"}; do
 done
 if [ -n "$dump" ]; then
   python3 "$(dirname "$0")/check_dump.py" "$work/out/$dump"
+fi
+if [ -n "$status_bar_checks" ]; then
+  # shellcheck disable=SC2086
+  python3 "$(dirname "$0")/check_status_bar.py" "$work/first-0" "$work/out" $status_bar_checks
 fi
 if [ -n "$video_length" ]; then
   python3 "$(dirname "$0")/check_video.py" "$work/out/$record" "$work/out" "$video_length" \
