@@ -262,6 +262,8 @@ std::vector<CGRect> ScreenRenderer::renderFrame() {
     }
   }
   updateTransitionSnapshots(records, damage, screen);
+  // The status bar is drawn from what lies beneath it too.
+  bool statusBarDamaged = widenedForStatusBar(damage, options_.scale);
   // Blurs and shadows are drawn from their surroundings: a change that touches one redraws
   // all of it, which may in turn touch another.
   bool grew = true;
@@ -283,13 +285,15 @@ std::vector<CGRect> ScreenRenderer::renderFrame() {
         grew = true;
       }
     }
+    if (!statusBarDamaged && widenedForStatusBar(damage, options_.scale)) {
+      statusBarDamaged = grew = true;
+      damage = merged(std::move(damage));
+    }
   }
   needDisplay_.clear();
   records_ = std::move(records);
   fullRedraw_ = false;
   damage = merged(std::move(damage));
-  const bool statusBarDamaged = widenedForStatusBar(damage, options_.scale);
-  if (statusBarDamaged) damage = merged(std::move(damage));
   if (damage.empty()) return {};
 
   cairo_t* cr = cairo_create(surface_);

@@ -10,8 +10,10 @@
 #include "render/Renderer.h"
 #include "render/ScreenRenderer.h"
 #include "render/StatusBarPainter.h"
+#include "uikit/UIBlurEffect.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UIView.h"
+#include "uikit/UIVisualEffectView.h"
 #include "uikit/UIWindow.h"
 
 namespace {
@@ -148,4 +150,23 @@ TEST_F(StatusBar, FramesRedrawnInPartsMatchAFullRenderWhenTheScreenBeneathChange
   auto [low, high] = lumaRange(renderer.surface(), 20, 10, 90, 38);
   EXPECT_GT(high, 215) << "white glyphs over the dark screen";
   EXPECT_LT(low, 40);
+
+  // A blur reaching under the bar is redrawn whole by a change beneath it, and the bar with it.
+  auto bar = UIVisualEffectView::alloc()->initWithEffect(
+      UIBlurEffect::effectWithStyle(UIBlurEffectStyleSystemChromeMaterial));
+  bar->setFrame(CGRectMake(0, 20, 390, 110));
+  window->addSubview(bar);
+  renderer.renderFrame();
+  expectSameAsFull("a blur under the bar");
+  auto beneath = UIView::alloc()->initWithFrame(CGRectMake(200, 110, 40, 15));
+  beneath->setBackgroundColor(UIColor::redColor());
+  window->insertSubview(beneath, 0);
+  renderer.renderFrame();
+  expectSameAsFull("a change under the blur, away from the bar");
+  // And a change under the bar above the blur redraws the blur whole, not the part the bar covers.
+  auto above = UIView::alloc()->initWithFrame(CGRectMake(150, 2, 60, 12));
+  above->setBackgroundColor(UIColor::blueColor());
+  window->addSubview(above);
+  renderer.renderFrame();
+  expectSameAsFull("a change under the bar, above the blur");
 }
