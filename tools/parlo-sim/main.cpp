@@ -75,11 +75,15 @@ std::string siblingExecutable(const char* name) {
 
 // The status bar's values belong to the device: the command needs one that exists.
 int statusBar(int argc, char** argv) {
-  int first = 2;
+  // --device-root may come anywhere among the bar's own options.
   std::string deviceRoot = DeviceRoot::path();
-  if (argc > 3 && std::string(argv[2]) == "--device-root") {
-    deviceRoot = argv[3];
-    first = 4;
+  std::vector<char*> rest(argv, argv + 2);
+  for (int i = 2; i < argc; ++i) {
+    if (std::string(argv[i]) == "--device-root" && i + 1 < argc) {
+      deviceRoot = argv[++i];
+    } else {
+      rest.push_back(argv[i]);
+    }
   }
   std::error_code error;
   if (!std::filesystem::is_directory(deviceRoot, error)) {
@@ -88,9 +92,8 @@ int statusBar(int argc, char** argv) {
   }
   DeviceRoot::setPath(std::filesystem::absolute(deviceRoot).lexically_normal().string());
 #ifdef PARLO_SIM_HAS_RENDER
-  return sim::StatusBarSetting::runCommand(argc, argv, first);
+  return sim::StatusBarSetting::runCommand(static_cast<int>(rest.size()), rest.data(), 2);
 #else
-  (void)first;
   std::fprintf(stderr, "this build has no renderer to draw a status bar\n");
   return 1;
 #endif
