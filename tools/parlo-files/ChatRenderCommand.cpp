@@ -245,6 +245,8 @@ int renderChat(Arguments arguments) {
   // The profile block, then every row: the table's whole content.
   const double height = table->contentSize().height;
   const int pixelWidth = static_cast<int>(std::round(kWidth * kScale));
+  // PNG counts rows in 31 bits: some ten million messages.
+  if (!(height * kScale < 0x7fffffff)) return fail("the chat is too long for one PNG");
   const int pixelHeight = static_cast<int>(std::ceil(height * kScale - 1e-6));
   if (pixelHeight <= 0 || !png.begin(pixelWidth, pixelHeight)) {
     return fail("cannot write " + options->out);
