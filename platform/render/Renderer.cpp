@@ -9,6 +9,7 @@
 #include "foundation/NSLog.h"
 #include "render/LayerPainter.h"
 #include "render/ScreenPainting.h"
+#include "render/StatusBarPainter.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UIView.h"
@@ -95,6 +96,7 @@ cairo_surface_t* renderScreen(const RenderOptions& options) {
   LayerPainter painter(cr);
   paintWindows(windows, painter);
   cairo_destroy(cr);
+  paintStatusBar(surface, options.scale);
   cairo_surface_flush(surface);
   return surface;
 }

@@ -8,6 +8,7 @@
 #include "render/LayerPainter.h"
 #include "render/LayerState.h"
 #include "render/ScreenPainting.h"
+#include "render/StatusBarPainter.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UIView.h"
@@ -261,6 +262,8 @@ std::vector<CGRect> ScreenRenderer::renderFrame() {
     }
   }
   updateTransitionSnapshots(records, damage, screen);
+  // The status bar is drawn from what lies beneath it too.
+  bool statusBarDamaged = widenedForStatusBar(damage, options_.scale);
   // Blurs and shadows are drawn from their surroundings: a change that touches one redraws
   // all of it, which may in turn touch another.
   bool grew = true;
@@ -281,6 +284,10 @@ std::vector<CGRect> ScreenRenderer::renderFrame() {
         damage = merged(std::move(damage));
         grew = true;
       }
+    }
+    if (!statusBarDamaged && widenedForStatusBar(damage, options_.scale)) {
+      statusBarDamaged = grew = true;
+      damage = merged(std::move(damage));
     }
   }
   needDisplay_.clear();
@@ -305,6 +312,7 @@ std::vector<CGRect> ScreenRenderer::renderFrame() {
   painter.setTransitionSnapshots(&snapshots_);
   paintWindows(windows, painter);
   cairo_destroy(cr);
+  if (statusBarDamaged) paintStatusBar(surface_, options_.scale);
   cairo_surface_flush(surface_);
 
   std::vector<CGRect> redrawn;

@@ -24,10 +24,17 @@
 #   --check-chat 'CHECK|DUMP|...'      checks the chat screen in dumps (check_chat_geometry.py)
 #   --check-settings JSON        after the run, the settings file holds exactly these values
 #                                (check_settings.py; needs --parlo-files)
-#   --check-video DEVICE_PATH    after the run, the call video holds the bytes of that file
+#   --check-call-video PATH      after the run, the call video holds the bytes of that file
 #   --check-no-chat-file USERNAME   after the run, that user has no chat file
 #   --check-settings-screen 'CHECK|DUMP|...'   checks the settings screen and the options menu's
 #                                effects in dumps (check_settings_screen.py)
+#   --record NAME [SCALE]        records the run into NAME beside its snapshots
+#   --check-video SECONDS 'TIME=SNAPSHOT|...'  checks the recording (check_video.py)
+#   --status-bar 'OPTIONS'       runs parlo-sim status-bar with OPTIONS before the script (after
+#                                the --first ones)
+#   --check-status-bar 'NAME ...'  each NAME's snapshot and dump match the first --first run's
+#                                but for the status bar (check_status_bar.py)
+#   --expect-refusal TEXT        the run must stop with status 2 before the script runs, saying TEXT
 set -euo pipefail
 
 sim=$1
@@ -57,6 +64,13 @@ settings_file=""
 videos=()
 no_chat_files=()
 screen_checks=()
+record=""
+record_scale=""
+video_length=""
+video_shots=""
+refusal=""
+status_bar=""
+status_bar_checks=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --host) host=$2; shift 2 ;;
@@ -80,9 +94,16 @@ while [ $# -gt 0 ]; do
     --check-chat-file) chat_files+=("$2" "$3"); shift 3 ;;
     --check-chat) chat_checks+=("$2"); shift 2 ;;
     --check-settings) settings_file=$2; shift 2 ;;
-    --check-video) videos+=("$2"); shift 2 ;;
+    --check-call-video) videos+=("$2"); shift 2 ;;
     --check-no-chat-file) no_chat_files+=("$2"); shift 2 ;;
     --check-settings-screen) screen_checks+=("$2"); shift 2 ;;
+    --record)
+      record=$2; shift 2
+      if [[ "${1:-}" =~ ^[0-9.]+$ ]]; then record_scale=$1; shift; fi ;;
+    --check-video) video_length=$2; video_shots=$3; shift 3 ;;
+    --expect-refusal) refusal=$2; shift 2 ;;
+    --status-bar) status_bar=$2; shift 2 ;;
+    --check-status-bar) status_bar_checks=$2; shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -160,10 +181,34 @@ for ((i = 0; i < ${#firsts[@]}; i += 2)); do
     --output "$work/first-$i"
 done
 
+if [ -n "$status_bar" ]; then
+  # shellcheck disable=SC2086  # the options are words
+  "$sim" status-bar --device-root "$root" $status_bar
+fi
+
+mkdir -p "$work/out"
+if [ -n "$record" ]; then
+  # A name with a slash is a path of its own (one that cannot be written, say).
+  case "$record" in */*) run_options+=(--record "$record") ;; *) run_options+=(--record "$work/out/$record") ;; esac
+  [ -n "$record_scale" ] && run_options+=(--record-scale "$record_scale")
+fi
+
 status=0
 "$sim" "$host" --device-root "$root" --script "$script" --output "$work/out" \
   "${run_options[@]}" 2>"$work/stderr" || status=$?
 cat "$work/stderr" >&2
+
+if [ -n "$refusal" ]; then
+  if [ "$status" -ne 2 ] || ! grep -qF -- "$refusal" "$work/stderr"; then
+    echo "expected the run to be refused with status 2 saying: $refusal (status $status)" >&2
+    exit 1
+  fi
+  if [ -n "$(ls -A "$work/out")" ]; then
+    echo "the refused run still wrote: $(ls "$work/out")" >&2
+    exit 1
+  fi
+  exit 0
+fi
 
 if [ -n "$failure_line" ]; then
   if [ "$status" -ne 1 ]; then
@@ -221,4 +266,12 @@ for name in ${no_chat_files[@]+"${no_chat_files[@]}"}; do
 done
 if [ -n "$dump" ]; then
   python3 "$(dirname "$0")/check_dump.py" "$work/out/$dump"
+fi
+if [ -n "$status_bar_checks" ]; then
+  # shellcheck disable=SC2086
+  python3 "$(dirname "$0")/check_status_bar.py" "$work/first-0" "$work/out" $status_bar_checks
+fi
+if [ -n "$video_length" ]; then
+  python3 "$(dirname "$0")/check_video.py" "$work/out/$record" "$work/out" "$video_length" \
+    "$video_shots"
 fi

@@ -3,9 +3,11 @@
 //
 //   parlo-contact-sheet [--scale N] [--only TEXT] MANIFEST OUT.png
 //   parlo-contact-sheet --check MANIFEST
+//   parlo-contact-sheet --tour FOLDER OUT.png
 //
 // MANIFEST is the build tree's assets/manifest.tsv. --only keeps the images whose name contains
-// TEXT, which together with a large --scale gives a close look at a few icons.
+// TEXT, which together with a large --scale gives a close look at a few icons. --tour lays out
+// the snapshots of a tour's folder in name order, with captions.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,19 +16,42 @@
 #include "AssetCheck.h"
 #include "ContactSheet.h"
 #include "Manifest.h"
+#include "TourSheet.h"
 
 namespace {
 
 int usage() {
   std::fprintf(stderr,
                "usage: parlo-contact-sheet [--scale N] [--only TEXT] MANIFEST OUT.png\n"
-               "       parlo-contact-sheet --check MANIFEST\n");
+               "       parlo-contact-sheet --check MANIFEST\n"
+               "       parlo-contact-sheet --tour FOLDER OUT.png\n");
   return 2;
+}
+
+int tourSheet(const std::string& folder, const std::string& out) {
+  auto shots = parlo::sheet::tourShots(folder, out);
+  if (shots.empty()) {
+    std::fprintf(stderr, "parlo-contact-sheet: no snapshots in %s\n", folder.c_str());
+    return 1;
+  }
+  std::vector<std::string> missing;
+  std::string error;
+  if (!parlo::sheet::writeTourSheet(shots, out, 6, 195, missing, error)) {
+    std::fprintf(stderr, "parlo-contact-sheet: %s\n", error.c_str());
+    return 1;
+  }
+  for (const std::string& name : missing) {
+    std::fprintf(stderr, "parlo-contact-sheet: %s: not a readable PNG\n", name.c_str());
+  }
+  return missing.empty() ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string_view(argv[1]) == "--tour") {
+    return argc == 4 ? tourSheet(argv[2], argv[3]) : usage();
+  }
   double scale = 2;
   bool check = false;
   std::string only;

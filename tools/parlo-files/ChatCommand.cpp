@@ -15,7 +15,11 @@
 
 const char* const kChatUsage =
     "  parlo-files chat dump FILE\n"
-    "  parlo-files chat import FILE < records.jsonl";
+    "  parlo-files chat import FILE < records.jsonl\n"
+    "  parlo-files chat render FILE --out PNG [--appearance light|dark] [--recipient NAME]\n"
+    "      [--avatar IMAGE] [--device-root DIR]";
+
+int renderChat(Arguments arguments);  // ChatRenderCommand.cpp
 
 namespace {
 
@@ -321,6 +325,7 @@ int run(Arguments arguments) {
   if (arguments.empty()) return usage();
   if (arguments[0] == "dump") return dump(arguments.subspan(1));
   if (arguments[0] == "import") return import(arguments.subspan(1));
+  if (arguments[0] == "render") return renderChat(arguments.subspan(1));
   return fail("unknown chat command \"" + arguments[0] + "\"");
 }
 

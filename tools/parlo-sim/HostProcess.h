@@ -4,7 +4,9 @@
 // launches the host, then runs a script on the manual clock or a desktop window on the real one.
 //
 //   parlo-sim-app --device-root DIR [--bundle-id ID] [--script FILE [--output DIR]]
+//                 [--record OUT.mp4 [--record-scale S]]
 //   parlo-sim-settings --device-root DIR [--script FILE [--output DIR]]
+//                      [--record OUT.mp4 [--record-scale S]]
 
 namespace sim {
 

@@ -216,7 +216,16 @@ void runCommand(const Command& command, const ScriptRun& run) {
   }
 }
 
+std::function<void()>& frameObserver() {
+  static std::function<void()> observer;
+  return observer;
+}
+
 }  // namespace
+
+void setFrameObserver(std::function<void()> observer) {
+  frameObserver() = std::move(observer);
+}
 
 void settleScreen() {
   RunLoop::runUntilIdle();
@@ -231,6 +240,7 @@ void advanceFrames(double seconds) {
     double step = std::min(kFrame, left);
     RunLoop::advance(step);
     settleScreen();
+    if (frameObserver()) frameObserver()();
     left -= step;
   }
 }
@@ -243,6 +253,7 @@ int runScript(const ParsedScript& script, const ScriptRun& run) {
     return 1;
   }
   settleScreen();
+  if (frameObserver()) frameObserver()();
   for (const Command& command : script.commands) {
     try {
       runCommand(command, run);

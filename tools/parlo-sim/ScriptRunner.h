@@ -4,6 +4,7 @@
 // touch injection, the same path as the desktop window's mouse; time passes only through `wait`
 // and the durations of touches, in display frames of 1/60 s with a layout pass after each.
 
+#include <functional>
 #include <string>
 
 #include "Script.h"
@@ -23,5 +24,8 @@ int runScript(const ParsedScript& script, const ScriptRun& run);
 void settleScreen();
 // Moves the clock by `seconds` in display frames, settling the screen after each.
 void advanceFrames(double seconds);
+// Called with the screen settled at the start of a script and after every display frame (a
+// recorder takes its frames there); empty for none.
+void setFrameObserver(std::function<void()> observer);
 
 }  // namespace sim

@@ -1,9 +1,13 @@
 // parlo-sim: runs the simulated device's processes.
 //
 //   parlo-sim app [--device-root DIR] [--fresh] [--bundle-id ID] [--script FILE] [--output DIR]
+//                 [--record OUT.mp4 [--record-scale S]]
 //   parlo-sim settings [--device-root DIR] [--fresh] [--script FILE] [--output DIR]
+//                      [--record OUT.mp4 [--record-scale S]]
 //   parlo-sim install [--device-root DIR] [--fresh]
 //   parlo-sim create [--device-root DIR] [--fresh]
+//   parlo-sim status-bar [--device-root DIR] [--time TEXT] [--battery 0-100] [--carrier NAME]
+//                        [--signal 0-4] [--wifi on|off] [--if-unset] [--off]
 //
 // The device root defaults to $PARLO_DEVICE_ROOT, else the user's data folder. A root that does
 // not exist yet is made as a sample device (--fresh: as just installed). Each host runs in a
@@ -21,6 +25,9 @@
 #include <vector>
 
 #include "SampleDevice.h"
+#ifdef PARLO_SIM_HAS_RENDER
+#include "StatusBarSetting.h"
+#endif
 #include "foundation/DeviceRoot.h"
 
 extern char** environ;
@@ -30,8 +37,10 @@ namespace {
 int usage() {
   std::fprintf(stderr,
                "usage: parlo-sim app|settings [--device-root DIR] [--fresh] [--bundle-id ID] "
-               "[--script FILE] [--output DIR]\n"
-               "       parlo-sim install|create [--device-root DIR] [--fresh]\n");
+               "[--script FILE] [--output DIR] [--record OUT.mp4 [--record-scale S]]\n"
+               "       parlo-sim install|create [--device-root DIR] [--fresh]\n"
+               "       parlo-sim status-bar [--device-root DIR] [--time TEXT] [--battery 0-100] "
+               "[--carrier NAME] [--signal 0-4] [--wifi on|off] [--if-unset] [--off]\n");
   return 2;
 }
 
@@ -64,11 +73,38 @@ std::string siblingExecutable(const char* name) {
   return (self.parent_path() / name).string();
 }
 
+// The status bar's values belong to the device: the command needs one that exists.
+int statusBar(int argc, char** argv) {
+  // --device-root may come anywhere among the bar's own options.
+  std::string deviceRoot = DeviceRoot::path();
+  std::vector<char*> rest(argv, argv + 2);
+  for (int i = 2; i < argc; ++i) {
+    if (std::string(argv[i]) == "--device-root" && i + 1 < argc) {
+      deviceRoot = argv[++i];
+    } else {
+      rest.push_back(argv[i]);
+    }
+  }
+  std::error_code error;
+  if (!std::filesystem::is_directory(deviceRoot, error)) {
+    std::fprintf(stderr, "no device in %s; run parlo-sim create first\n", deviceRoot.c_str());
+    return 1;
+  }
+  DeviceRoot::setPath(std::filesystem::absolute(deviceRoot).lexically_normal().string());
+#ifdef PARLO_SIM_HAS_RENDER
+  return sim::StatusBarSetting::runCommand(static_cast<int>(rest.size()), rest.data(), 2);
+#else
+  std::fprintf(stderr, "this build has no renderer to draw a status bar\n");
+  return 1;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return usage();
   std::string command = argv[1];
+  if (command == "status-bar") return statusBar(argc, argv);
   if (command != "app" && command != "settings" && command != "install" && command != "create") {
     return usage();
   }
@@ -79,7 +115,8 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) {
     std::string option = argv[i];
     bool takesValue = option == "--device-root" || option == "--bundle-id" ||
-                      option == "--script" || option == "--output";
+                      option == "--script" || option == "--output" || option == "--record" ||
+                      option == "--record-scale";
     if (option == "--fresh") {
       fresh = true;
     } else if (!takesValue) {

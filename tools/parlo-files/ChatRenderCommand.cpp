@@ -1,0 +1,331 @@
+// parlo-files chat render: the whole conversation as one picture, drawn by the chat screen itself.
+// The add-on's own controller builds its table with its own cells and row heights; the table is
+// then scrolled through in bands of rows, each band drawn by the platform's renderer and written
+// out while the next is drawn, so a chat of any length takes the memory of two bands.
+
+#include <png.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <condition_variable>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "Command.h"
+#include "HostFiles.h"
+#include "chat/ChatFile.h"
+#include "chat/ParloFakeChatViewController.h"
+#include "foundation/DeviceRoot.h"
+#include "foundation/NSData.h"
+#include "foundation/NSPathUtilities.h"
+#include "foundation/RunLoop.h"
+#include "render/LayerPainter.h"
+#include "render/ScreenPainting.h"
+#include "uikit/UIImage.h"
+#include "uikit/UIScreen.h"
+#include "uikit/UITableView.h"
+#if __has_include("HostApp.h")
+#include "HostApp.h"
+#endif
+
+int renderChat(Arguments arguments);
+
+namespace {
+
+constexpr const char* kRenderUsage =
+    "usage: parlo-files chat render FILE --out PNG [--appearance light|dark] [--recipient NAME] "
+    "[--avatar IMAGE] [--device-root DIR]";
+constexpr double kScale = 3;
+constexpr double kWidth = 390;
+// Points of chat drawn at a time: 3510 x 1170 pixels, about 16 MB.
+constexpr double kBandHeight = 1170;
+
+struct RenderOptions {
+  std::string file, out, recipient, avatar, deviceRoot;
+  bool dark = false;
+};
+
+std::optional<RenderOptions> parse(Arguments arguments, std::string& error) {
+  RenderOptions options;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& option = arguments[i];
+    const bool takesValue = option == "--out" || option == "--appearance" ||
+                            option == "--recipient" || option == "--avatar" ||
+                            option == "--device-root";
+    if (!takesValue) {
+      if (!option.empty() && option[0] == '-') {
+        error = "unknown option " + option;
+        return std::nullopt;
+      }
+      if (!options.file.empty()) {
+        error = kRenderUsage;
+        return std::nullopt;
+      }
+      options.file = option;
+      continue;
+    }
+    if (i + 1 >= arguments.size()) {
+      error = option + " needs a value";
+      return std::nullopt;
+    }
+    const std::string& value = arguments[++i];
+    if (option == "--out") {
+      options.out = value;
+    } else if (option == "--appearance") {
+      if (value != "light" && value != "dark") {
+        error = "--appearance is light or dark";
+        return std::nullopt;
+      }
+      options.dark = value == "dark";
+    } else if (option == "--recipient") {
+      options.recipient = value;
+    } else if (option == "--avatar") {
+      options.avatar = value;
+    } else {
+      options.deviceRoot = value;
+    }
+  }
+  if (options.file.empty() || options.out.empty()) {
+    error = kRenderUsage;
+    return std::nullopt;
+  }
+  return options;
+}
+
+// A PNG written a row at a time into a temporary file beside the target, renamed over it only
+// when whole: a failure leaves an older picture as it was.
+class StreamedPNG {
+ public:
+  ~StreamedPNG() {
+    if (png_) png_destroy_write_struct(&png_, &info_);
+    if (file_) std::fclose(file_);
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  }
+
+  bool open(const std::string& path, std::string& error) {
+    path_ = path;
+    temporary_ = path + ".partial-" + std::to_string(::getpid());
+    file_ = std::fopen(temporary_.c_str(), "wb");
+    if (!file_) {
+      error = "cannot write " + path + ": " + std::strerror(errno);
+      temporary_.clear();
+      return false;
+    }
+    png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    info_ = png_ ? png_create_info_struct(png_) : nullptr;
+    if (!info_) {
+      error = "cannot start the PNG encoder";
+      return false;
+    }
+    return true;
+  }
+
+  // The picture's size in pixels; the rows come from opaque ARGB32 surfaces.
+  bool begin(int width, int height) {
+    if (setjmp(png_jmpbuf(png_))) return false;
+    png_init_io(png_, file_);
+    // A long chat is millions of rows tall; the format allows 2^31 - 1.
+    png_set_user_limits(png_, 0x7fffffff, 0x7fffffff);
+    png_set_IHDR(png_, info_, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    // A chat is mostly flat colour: runs compress it nearly as well as a full search, far faster.
+    png_set_compression_level(png_, 1);
+    png_set_compression_strategy(png_, 3 /* Z_RLE */);
+    png_set_filter(png_, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_write_info(png_, info_);
+    // Cairo keeps a pixel as one native-endian word: B, G, R, A in memory here.
+    png_set_bgr(png_);
+    png_set_filler(png_, 0, PNG_FILLER_AFTER);
+    return true;
+  }
+
+  bool writeRows(cairo_surface_t* surface, int rows) {
+    if (setjmp(png_jmpbuf(png_))) return false;
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < rows; ++y) png_write_row(png_, data + static_cast<long>(y) * stride);
+    return true;
+  }
+
+  bool finish(std::string& error) {
+    if (setjmp(png_jmpbuf(png_))) {
+      error = "cannot write " + path_;
+      return false;
+    }
+    png_write_end(png_, info_);
+    png_destroy_write_struct(&png_, &info_);
+    png_ = nullptr;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!closed || std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+      error = "cannot write " + path_ + ": " + std::strerror(errno);
+      return false;
+    }
+    temporary_.clear();
+    return true;
+  }
+
+ private:
+  std::string path_, temporary_;
+  std::FILE* file_ = nullptr;
+  png_structp png_ = nullptr;
+  png_infop info_ = nullptr;
+};
+
+std::shared_ptr<UIImage> loadAvatar(const std::string& path, std::string& error) {
+  std::vector<uint8_t> bytes;
+  if (HostFileResult read = readHostFile(path, bytes); !read.ok) {
+    error = path + ": " + read.error;
+    return nullptr;
+  }
+  auto image = UIImage::imageWithData(NSData::dataWithBytes(bytes.data(), bytes.size()));
+  if (!image) error = path + ": not a PNG or JPEG image";
+  return image;
+}
+
+}  // namespace
+
+int renderChat(Arguments arguments) {
+  std::string error;
+  auto options = parse(arguments, error);
+  if (!options) return fail(error);
+
+  std::vector<uint8_t> bytes;
+  if (HostFileResult read = readHostFile(options->file, bytes); !read.ok) {
+    return fail(options->file + ": " + read.error);
+  }
+  auto records = ChatFile::decode(bytes, &error);
+  if (!records) return fail(options->file + ": not a chat file: " + error);
+  std::shared_ptr<UIImage> avatar;
+  if (!options->avatar.empty() && !(avatar = loadAvatar(options->avatar, error))) {
+    return fail(error);
+  }
+  // Refused before anything is drawn.
+  StreamedPNG png;
+  if (!png.open(options->out, error)) return fail(error);
+
+  // The screen draws its images from the device and reads the recipient's profile figures from
+  // the host app's settings there; nothing is written to it.
+  if (!options->deviceRoot.empty()) {
+    DeviceRoot::setPath(std::filesystem::absolute(options->deviceRoot).lexically_normal().string());
+  }
+#if __has_include("HostApp.h")
+  NSSetHomeDirectory(HostApp::containerPath(HostApp::kDefaultBundleIdentifier));
+#endif
+  RunLoop::useManualClock();
+  const UIUserInterfaceStyle style =
+      options->dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight;
+  UIScreen::mainScreen()->setUserInterfaceStyle(style);
+
+  // A chat file is named after the other user.
+  const std::string recipient = options->recipient.empty()
+                                    ? std::filesystem::path(options->file).stem().string()
+                                    : options->recipient;
+  auto screen =
+      ParloFakeChatViewController::alloc()->initWithUsername(NSString::string(recipient), avatar);
+  screen->view()->setFrame(CGRectMake(0, 0, kWidth, 844));
+  auto messages = screen->currentMessages();
+  messages->removeAllObjects();
+  for (const id& record : records->objects()) messages->addObject(record);
+  auto table = screen->tableView();
+  table->setContentInset(UIEdgeInsetsZero);
+  table->setFrame(CGRectMake(0, 0, kWidth, kBandHeight));
+  table->reloadData();
+  table->layoutIfNeeded();
+
+  // The profile block, then every row: the table's whole content.
+  const double height = table->contentSize().height;
+  const int pixelWidth = static_cast<int>(std::round(kWidth * kScale));
+  // PNG counts rows in 31 bits: some ten million messages.
+  if (!(height * kScale < 0x7fffffff)) return fail("the chat is too long for one PNG");
+  const int pixelHeight = static_cast<int>(std::ceil(height * kScale - 1e-6));
+  if (pixelHeight <= 0 || !png.begin(pixelWidth, pixelHeight)) {
+    return fail("cannot write " + options->out);
+  }
+  const CGColor background =
+      UIColor::systemBackgroundColor()
+          ->resolvedColorWithTraitCollection(
+              UITraitCollection::traitCollectionWithUserInterfaceStyle(style))
+          ->CGColor();
+  // Two bands: the next is drawn while a thread of the command's own compresses the last. Only
+  // that thread touches the encoder, and only this one the views.
+  cairo_surface_t* bands[2];
+  for (auto& band : bands) {
+    band =
+        render::createPixelSurface(pixelWidth, static_cast<int>(std::ceil(kBandHeight * kScale)));
+  }
+  std::mutex mutex;
+  std::condition_variable changed;
+  cairo_surface_t* handed = nullptr;    // the band the encoder has yet to take
+  cairo_surface_t* encoding = nullptr;  // the band it is compressing
+  int handedRows = 0;
+  bool drawingDone = false, encoderFailed = false;
+  std::thread encoder([&] {
+    while (true) {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return handed || drawingDone; });
+      if (!handed) return;
+      cairo_surface_t* band = handed;
+      const int rows = handedRows;
+      handed = nullptr;
+      encoding = band;
+      changed.notify_all();
+      lock.unlock();
+      const bool written = png.writeRows(band, rows);
+      lock.lock();
+      encoding = nullptr;
+      encoderFailed = encoderFailed || !written;
+      changed.notify_all();
+    }
+  });
+  int written = 0, next = 0;
+  bool ok = cairo_surface_status(bands[0]) == CAIRO_STATUS_SUCCESS &&
+            cairo_surface_status(bands[1]) == CAIRO_STATUS_SUCCESS;
+  for (double top = 0; ok && written < pixelHeight; top += kBandHeight) {
+    cairo_surface_t* band = bands[next];
+    next = 1 - next;
+    {
+      // The band may still be in the encoder's hands from two rounds ago.
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return handed != band && encoding != band; });
+    }
+    table->setContentOffset(CGPointMake(0, top));
+    table->layoutIfNeeded();
+    cairo_t* cr = cairo_create(band);
+    cairo_set_source_rgb(cr, background.red, background.green, background.blue);
+    cairo_paint(cr);
+    cairo_scale(cr, kScale, kScale);
+    render::LayerPainter painter(cr);
+    painter.paintLayerUnplaced(*table->layer(), style);
+    cairo_destroy(cr);
+    cairo_surface_flush(band);
+    const int rows = std::min(pixelHeight - written, cairo_image_surface_get_height(band));
+    written += rows;
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return !handed; });
+    ok = !encoderFailed;
+    handed = band;
+    handedRows = rows;
+    changed.notify_all();
+  }
+  {
+    std::lock_guard lock(mutex);
+    drawingDone = true;
+    changed.notify_all();
+  }
+  encoder.join();
+  ok = ok && !encoderFailed;
+  for (auto* band : bands) cairo_surface_destroy(band);
+  if (!ok) return fail("cannot write " + options->out);
+  if (!png.finish(error)) return fail(error);
+  return 0;
+}
