@@ -438,6 +438,18 @@ bool VideoDecoder::seekTo(int64_t time) {
   return true;
 }
 
+void VideoDecoder::noteEarlyEnd() {
+  // A file cut short reads to its end cleanly; only the track's stated length shows the loss.
+  Impl& d = *impl_;
+  AVStream* stream = d.videoStream();
+  if (!failure_.empty() || d.lastTime < 0 || stream->duration <= 0) return;
+  int64_t stated = av_rescale_q(stream->duration, stream->time_base, kNanoseconds);
+  int64_t reached = d.lastTime + d.lastDuration;
+  if (reached + std::max<int64_t>(500000000, 2 * d.frameDuration) < stated) {
+    failure_ = "the file ends before its last frame";
+  }
+}
+
 std::shared_ptr<const VideoFrame> VideoDecoder::decodeFrame() {
   Impl& d = *impl_;
   AVFrame* frame = av_frame_alloc();
@@ -448,6 +460,7 @@ std::shared_ptr<const VideoFrame> VideoDecoder::decodeFrame() {
     status = avcodec_receive_frame(d.codec, frame);
     if (status == 0) break;
     if (status == AVERROR_EOF) {
+      noteEarlyEnd();
       av_frame_free(&frame);
       return nullptr;
     }

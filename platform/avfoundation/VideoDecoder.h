@@ -51,6 +51,8 @@ class VideoDecoder {
   static std::unique_ptr<VideoDecoder> open(std::unique_ptr<Impl> impl, std::string& why);
   // Reads and decodes until one more frame comes out; none at the end or on failure.
   std::shared_ptr<const VideoFrame> decodeFrame();
+  // At the end of the frames: notes a file that ends before its video track says it does.
+  void noteEarlyEnd();
 
   std::unique_ptr<Impl> impl_;
   std::shared_ptr<const VideoFrame> current_;

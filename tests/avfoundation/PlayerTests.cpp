@@ -215,6 +215,36 @@ TEST_F(Player, DamagedFilesFailCleanlyWithOneLogLine) {
   }
 }
 
+// A file whose index is at its start but whose end is missing plays the frames it has, then says
+// that it stopped early and ends as a whole file does.
+TEST_F(Player, AFileCutShortPlaysWhatItHasThenEndsWithOneLogLine) {
+  std::filesystem::create_directories(root_.host("/Documents"));
+  ASSERT_TRUE(testsupport::makeClip(root_.host("/Documents/whole.mp4"), {"red", "lime", "blue"},
+                                    everyClipFormat().front(), "320x240", 10,
+                                    "-movflags +faststart -x264-params keyint=1"));
+  std::ifstream in(root_.host("/Documents/whole.mp4"), std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+  std::ofstream(root_.host("/Documents/cut.mp4"), std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size() * 3 / 4));
+  auto player = playerFor("/Documents/cut.mp4");
+  int ends = 0;
+  auto token = NSNotificationCenter::defaultCenter()->addObserverForName(
+      AVPlayerItemDidPlayToEndTimeNotification, player->currentItem(), dispatch_get_main_queue(),
+      [&](const std::shared_ptr<NSNotification>&) { ++ends; });
+
+  ::testing::internal::CaptureStderr();
+  player->play();
+  RunLoop::advance(1.2);
+  EXPECT_TRUE(showsColour(player->currentItem()->currentFrame(), kLime));
+  RunLoop::advance(4);
+  std::string log = ::testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(ends, 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+  EXPECT_NE(log.find("the video stops early"), std::string::npos) << log;
+  NSNotificationCenter::defaultCenter()->removeObserver(token);
+}
+
 TEST(CMTime, ComparesAcrossTimescalesAndConvertsToSeconds) {
   EXPECT_EQ(CMTimeCompare(CMTimeMake(1, 2), CMTimeMake(300, 600)), 0);
   EXPECT_EQ(CMTimeCompare(CMTimeMake(1, 3), CMTimeMake(1, 2)), -1);
