@@ -170,6 +170,9 @@ TEST_F(Player, DamagedFilesFailCleanlyWithOneLogLine) {
         .write(content.data(), static_cast<std::streamsize>(content.size()));
     return "/Documents/" + name;
   };
+  auto text = [](const std::string& content) {
+    return std::vector<char>(content.begin(), content.end());
+  };
   std::vector<char> garbage(100000);
   uint32_t state = 12345;
   for (char& c : garbage) c = static_cast<char>((state = state * 1103515245 + 12345) >> 24);
@@ -195,6 +198,13 @@ TEST_F(Player, DamagedFilesFailCleanlyWithOneLogLine) {
        ""},
       {write("corrupt.mp4", corrupt), ""},
       {"/Documents/silent.m4a", "no video track"},
+      // Containers that name other files must not reach them, even a movie that would play.
+      {write("list.m3u8", text("#EXTM3U\n#EXT-X-TARGETDURATION:3\n#EXTINF:3,\n" +
+                               root_.host(good).string() + "\n#EXT-X-ENDLIST\n")),
+       ""},
+      {write("script.ffconcat",
+             text("ffconcat version 1.0\nfile " + root_.host(good).string() + "\n")),
+       ""},
       {fifo, "not a regular file"},
   };
   for (const Case& c : cases) {
