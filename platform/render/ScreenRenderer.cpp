@@ -88,6 +88,11 @@ size_t signatureOf(const CALayer& layer, const UIView* view, const LayerState& s
   if (const auto* video = dynamic_cast<const AVVideoLayer*>(&layer)) {
     combine(seed, std::hash<std::string>()(video->videoGravity()));
     combine(seed, static_cast<size_t>(video->isVideoMirrored()));
+    // Where the video reaches: an aspect fill overflows the layer, and its last frame going
+    // must clear all of it.
+    auto frame = video->currentVideoFrame();
+    CGSize natural = frame ? frame->naturalSize() : CGSizeZero;
+    combine(seed, natural.width), combine(seed, natural.height);
   }
   if (view) {
     combine(seed, reinterpret_cast<size_t>(view));

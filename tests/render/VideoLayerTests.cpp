@@ -147,6 +147,21 @@ TEST_F(VideoLayer, ANewFrameRedrawsOnlyTheVideoLayersRectangle) {
   EXPECT_EQ(render::compareImages(renderer.surface(), full.get(), 0).differingPixels, 0);
 }
 
+TEST_F(VideoLayer, AVideoThatGoesClearsAllItCoveredBeyondItsLayer) {
+  auto layer = showPlayerLayer();
+  layer->setFrame(CGRectMake(50, 300, 200, 100));
+  layer->setVideoGravity(AVLayerVideoGravityResizeAspectFill);
+  render::ScreenRenderer renderer(kOneX);
+  renderer.renderFrame();
+  ASSERT_EQ(colourAt(renderer.surface(), 60, 285), "red");
+
+  layer->setPlayer(nullptr);
+  renderer.renderFrame();
+
+  EXPECT_EQ(colourAt(renderer.surface(), 60, 285), "white");
+  EXPECT_EQ(colourAt(renderer.surface(), 60, 350), "white");
+}
+
 TEST_F(VideoLayer, TheFrontCamerasPreviewIsMirroredAndTheBackCamerasIsNot) {
   std::string folder = AVCaptureDevice::kCameraFolder;
   makeSplitClip(folder + "front.mp4");
