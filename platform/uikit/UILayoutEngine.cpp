@@ -43,6 +43,19 @@ AxisShare axisShare(bool flexibleLeading, bool flexibleSize, bool flexibleTraili
   return share;
 }
 
+bool sameButConstant(const Constraint& a, const Constraint& b) {
+  if (a.relation() != b.relation() || a.priority() != b.priority()) return false;
+  const auto& x = a.expression().terms();
+  const auto& y = b.expression().terms();
+  if (x.size() != y.size()) return false;
+  for (size_t i = 0; i < x.size(); ++i) {
+    if (!x[i].variable.isSameAs(y[i].variable) || x[i].coefficient != y[i].coefficient) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 UILayoutEngine::Item& UILayoutEngine::ensureItem(NSObject& item) {
@@ -87,6 +100,36 @@ void UILayoutEngine::add(const Constraint& constraint) {
   changed_ = true;
 }
 
+// A frame or an intrinsic size that changes mostly changes constants only: those move in place,
+// which costs a fraction of taking the constraints out and solving them in again.
+void UILayoutEngine::replaceAll(std::vector<Constraint>& held, std::vector<Constraint> wanted) {
+  if (held.size() != wanted.size()) {
+    dropAll(held);
+    held = std::move(wanted);
+    for (auto& constraint : held) add(constraint);
+    return;
+  }
+  // Everything that goes goes first, as when all are dropped and added again.
+  std::vector<size_t> remade;
+  for (size_t i = 0; i < held.size(); ++i) {
+    if (solver_.hasConstraint(held[i]) && sameButConstant(held[i], wanted[i])) continue;
+    if (solver_.hasConstraint(held[i])) (void)solver_.removeConstraint(held[i]);
+    remade.push_back(i);
+  }
+  for (size_t i = 0; i < held.size(); ++i) {
+    double constant = wanted[i].expression().constant();
+    if (!solver_.hasConstraint(held[i]) || held[i].expression().constant() == constant) continue;
+    changed_ = true;
+    if (solver_.changeConstant(held[i], constant) == SolverStatus::ok) continue;
+    (void)solver_.removeConstraint(held[i]);
+    remade.push_back(i);
+  }
+  for (size_t i : remade) {
+    held[i] = wanted[i];
+    add(held[i]);
+  }
+}
+
 void UILayoutEngine::dropAll(std::vector<Constraint>& list) {
   for (auto& constraint : list) {
     if (solver_.hasConstraint(constraint)) (void)solver_.removeConstraint(constraint);
@@ -96,15 +139,15 @@ void UILayoutEngine::dropAll(std::vector<Constraint>& list) {
 }
 
 void UILayoutEngine::pinView(UIView& view, Item& item) {
-  dropAll(item.pins);
+  std::vector<Constraint> pins;
   auto superview = view.superview();
   if (!superview) {
     // The root is the engine's origin; its size comes from its frame unless constraints give it.
-    item.pins.push_back(Expression(item.left) == 0);
-    item.pins.push_back(Expression(item.top) == 0);
+    pins.push_back(Expression(item.left) == 0);
+    pins.push_back(Expression(item.top) == 0);
     if (view.translatesAutoresizingMaskIntoConstraints()) {
-      item.pins.push_back(Expression(item.width) == view.bounds().size.width);
-      item.pins.push_back(Expression(item.height) == view.bounds().size.height);
+      pins.push_back(Expression(item.width) == view.bounds().size.width);
+      pins.push_back(Expression(item.height) == view.bounds().size.height);
     }
   } else if (view.translatesAutoresizingMaskIntoConstraints()) {
     Item& parent = items_.at(superview.get());
@@ -121,35 +164,39 @@ void UILayoutEngine::pinView(UIView& view, Item& item) {
         parentSize.height - frame.origin.y - frame.size.height);
     Expression growX = Expression(parent.width) - parentSize.width;
     Expression growY = Expression(parent.height) - parentSize.height;
-    item.pins.push_back(Expression(item.left) ==
-                        Expression(parent.left) + frame.origin.x + growX * x.margin);
-    item.pins.push_back(Expression(item.top) ==
-                        Expression(parent.top) + frame.origin.y + growY * y.margin);
-    item.pins.push_back(Expression(item.width) == frame.size.width + growX * x.size);
-    item.pins.push_back(Expression(item.height) == frame.size.height + growY * y.size);
+    pins.push_back(Expression(item.left) ==
+                   Expression(parent.left) + frame.origin.x + growX * x.margin);
+    pins.push_back(Expression(item.top) ==
+                   Expression(parent.top) + frame.origin.y + growY * y.margin);
+    pins.push_back(Expression(item.width) == frame.size.width + growX * x.size);
+    pins.push_back(Expression(item.height) == frame.size.height + growY * y.size);
   }
-  for (auto& pin : item.pins) add(pin);
+  replaceAll(item.pins, std::move(pins));
 }
 
 void UILayoutEngine::pinGuide(UILayoutGuide& guide, Item& item) {
-  dropAll(item.pins);
   auto owner = guide.owningView();
-  if (!owner) return;
+  if (!owner) {
+    dropAll(item.pins);
+    return;
+  }
+  std::vector<Constraint> pins;
   Item& view = items_.at(owner.get());
   UIEdgeInsets insets = owner->safeAreaInsets();
   item.guideInsets = insets;
-  item.pins.push_back(Expression(item.left) == Expression(view.left) + insets.left);
-  item.pins.push_back(Expression(item.top) == Expression(view.top) + insets.top);
-  item.pins.push_back(Expression(item.width) ==
-                      Expression(view.width) - (insets.left + insets.right));
-  item.pins.push_back(Expression(item.height) ==
-                      Expression(view.height) - (insets.top + insets.bottom));
-  for (auto& pin : item.pins) add(pin);
+  pins.push_back(Expression(item.left) == Expression(view.left) + insets.left);
+  pins.push_back(Expression(item.top) == Expression(view.top) + insets.top);
+  pins.push_back(Expression(item.width) == Expression(view.width) - (insets.left + insets.right));
+  pins.push_back(Expression(item.height) == Expression(view.height) - (insets.top + insets.bottom));
+  replaceAll(item.pins, std::move(pins));
 }
 
 void UILayoutEngine::addIntrinsic(UIView& view, Item& item) {
-  dropAll(item.intrinsic);
-  if (view.translatesAutoresizingMaskIntoConstraints()) return;
+  if (view.translatesAutoresizingMaskIntoConstraints()) {
+    dropAll(item.intrinsic);
+    return;
+  }
+  std::vector<Constraint> intrinsic;
   CGSize size = view.intrinsicContentSize();
   const Variable* variables[2] = {&item.width, &item.height};
   double values[2] = {size.width, size.height};
@@ -159,10 +206,10 @@ void UILayoutEngine::addIntrinsic(UIView& view, Item& item) {
     double hugging = view.contentHuggingPriorityForAxis(theAxis);
     double resistance = view.contentCompressionResistancePriorityForAxis(theAxis);
     Expression dimension(*variables[axis]);
-    item.intrinsic.push_back(Constraint(dimension <= values[axis], hugging));
-    item.intrinsic.push_back(Constraint(dimension >= values[axis], resistance));
+    intrinsic.push_back(Constraint(dimension <= values[axis], hugging));
+    intrinsic.push_back(Constraint(dimension >= values[axis], resistance));
   }
-  for (auto& constraint : item.intrinsic) add(constraint);
+  replaceAll(item.intrinsic, std::move(intrinsic));
 }
 
 Expression UILayoutEngine::attributeExpression(Item& item, long attribute) {
@@ -218,6 +265,18 @@ void UILayoutEngine::addConstraint(NSLayoutConstraint& constraint) {
   }
   constraint.inEngine_ = true;
   constraints_.emplace(&constraint, made);
+}
+
+void UILayoutEngine::constantDidChange(NSLayoutConstraint& constraint) {
+  auto found = constraints_.find(&constraint);
+  if (found == constraints_.end()) {
+    addConstraint(constraint);  // left out before: it may fit now
+    return;
+  }
+  changed_ = true;
+  // The attributes' expressions have no constants of their own: the constant is all there is.
+  if (solver_.changeConstant(found->second, -constraint.constant()) == SolverStatus::ok) return;
+  addConstraint(constraint);  // refused: reported and left out as a new constraint would be
 }
 
 void UILayoutEngine::removeConstraint(NSLayoutConstraint& constraint) {

@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "layout/Cassowary.h"
 #include "quartz/CGGeometry.h"
-#include "uikit/CassowarySolver.h"
 
 class NSLayoutConstraint;
 class NSObject;
@@ -28,6 +28,8 @@ class UILayoutEngine {
   // Constraints held by views of this hierarchy.
   void addConstraint(NSLayoutConstraint& constraint);
   void removeConstraint(NSLayoutConstraint& constraint);
+  // The constraint's constant changed; moved in place in the solver.
+  void constantDidChange(NSLayoutConstraint& constraint);
   // Forgets a view (and its guide) that leaves the hierarchy.
   void removeItem(UIView& view);
 
@@ -58,6 +60,8 @@ class UILayoutEngine {
   void pinGuide(UILayoutGuide& guide, Item& item);
   void addIntrinsic(UIView& view, Item& item);
   void dropAll(std::vector<cassowary::Constraint>& list);
+  void replaceAll(std::vector<cassowary::Constraint>& held,
+                  std::vector<cassowary::Constraint> wanted);
   void add(const cassowary::Constraint& constraint);
   cassowary::Expression attributeExpression(Item& item, long attribute);
 
