@@ -15,8 +15,10 @@ using cassowary::Variable;
 
 namespace {
 
+// Class and address: enough to find the item from a log line. A view's own description formats
+// its frame, which cost more than solving its constraints and was stale once it moved.
 std::string itemName(const NSObject& item) {
-  return item.description();
+  return item.NSObject::description();
 }
 
 // Autoresizing: the flexible parts of one axis share a change of the superview's size in
