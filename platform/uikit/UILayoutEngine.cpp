@@ -67,12 +67,7 @@ UILayoutEngine::Item& UILayoutEngine::ensureItem(NSObject& item) {
   auto& guide = dynamic_cast<UILayoutGuide&>(item);
   auto owner = guide.owningView();
   if (owner) ensureView(*owner);
-  std::string name = itemName(item);
-  Item& created = items_[&item];
-  created.left = Variable(name + ".minX");
-  created.top = Variable(name + ".minY");
-  created.width = Variable(name + ".width");
-  created.height = Variable(name + ".height");
+  Item& created = items_.emplace(&item, Item(itemName(item))).first->second;
   pinGuide(guide, created);
   return created;
 }
@@ -82,12 +77,7 @@ UILayoutEngine::Item& UILayoutEngine::ensureView(UIView& view) {
   if (found != items_.end()) return found->second;
   // The superview's position is what this view's frame is measured from.
   if (auto superview = view.superview()) ensureView(*superview);
-  std::string name = itemName(view);
-  Item& item = items_[&view];
-  item.left = Variable(name + ".minX");
-  item.top = Variable(name + ".minY");
-  item.width = Variable(name + ".width");
-  item.height = Variable(name + ".height");
+  Item& item = items_.emplace(&view, Item(itemName(view))).first->second;
   pinView(view, item);
   addIntrinsic(view, item);
   return item;

@@ -8,6 +8,7 @@
 // compression-resistance constraints.
 
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -48,6 +49,11 @@ class UILayoutEngine {
 
  private:
   struct Item {
+    explicit Item(const std::string& name)
+        : left(name + ".minX"),
+          top(name + ".minY"),
+          width(name + ".width"),
+          height(name + ".height") {}
     cassowary::Variable left, top, width, height;
     std::vector<cassowary::Constraint> pins;       // frame or guide placement
     std::vector<cassowary::Constraint> intrinsic;  // hugging and compression resistance
