@@ -61,9 +61,9 @@ bool sameButConstant(const Constraint& a, const Constraint& b) {
 }  // namespace
 
 UILayoutEngine::Item& UILayoutEngine::ensureItem(NSObject& item) {
-  if (auto* view = dynamic_cast<UIView*>(&item)) return ensureView(*view);
   auto found = items_.find(&item);
   if (found != items_.end()) return found->second;
+  if (auto* view = dynamic_cast<UIView*>(&item)) return ensureView(*view);
   auto& guide = dynamic_cast<UILayoutGuide&>(item);
   auto owner = guide.owningView();
   if (owner) ensureView(*owner);
@@ -204,28 +204,41 @@ void UILayoutEngine::addIntrinsic(UIView& view, Item& item) {
   replaceAll(item.intrinsic, std::move(intrinsic));
 }
 
-Expression UILayoutEngine::attributeExpression(Item& item, long attribute) {
+void UILayoutEngine::appendAttribute(std::vector<cassowary::Term>& terms, Item& item,
+                                     long attribute, double factor) {
   switch (attribute) {
     case NSLayoutAttributeLeft:
     case NSLayoutAttributeLeading:
-      return Expression(item.left);
+      terms.push_back({item.left, factor});
+      break;
     case NSLayoutAttributeRight:
     case NSLayoutAttributeTrailing:
-      return Expression(item.left) + Expression(item.width);
+      terms.push_back({item.left, factor});
+      terms.push_back({item.width, factor});
+      break;
     case NSLayoutAttributeTop:
-      return Expression(item.top);
+      terms.push_back({item.top, factor});
+      break;
     case NSLayoutAttributeBottom:
-      return Expression(item.top) + Expression(item.height);
+      terms.push_back({item.top, factor});
+      terms.push_back({item.height, factor});
+      break;
     case NSLayoutAttributeWidth:
-      return Expression(item.width);
+      terms.push_back({item.width, factor});
+      break;
     case NSLayoutAttributeHeight:
-      return Expression(item.height);
+      terms.push_back({item.height, factor});
+      break;
     case NSLayoutAttributeCenterX:
-      return Expression(item.left) + Expression(item.width) * 0.5;
+      terms.push_back({item.left, factor});
+      terms.push_back({item.width, factor * 0.5});
+      break;
     case NSLayoutAttributeCenterY:
-      return Expression(item.top) + Expression(item.height) * 0.5;
+      terms.push_back({item.top, factor});
+      terms.push_back({item.height, factor * 0.5});
+      break;
     default:
-      return Expression(0.0);
+      break;
   }
 }
 
@@ -233,18 +246,20 @@ void UILayoutEngine::addConstraint(NSLayoutConstraint& constraint) {
   removeConstraint(constraint);
   id first = constraint.firstItem();
   if (!first) return;
-  Expression lhs = attributeExpression(ensureItem(*first), constraint.firstAttribute());
-  Expression rhs(constraint.constant());
+  // first - (multiplier * second + constant), built in one go: this runs for every constraint.
+  std::vector<cassowary::Term> terms;
+  terms.reserve(4);
+  appendAttribute(terms, ensureItem(*first), constraint.firstAttribute(), 1);
   if (id second = constraint.secondItem()) {
-    rhs = attributeExpression(ensureItem(*second), constraint.secondAttribute()) *
-              constraint.multiplier() +
-          constraint.constant();
+    appendAttribute(terms, ensureItem(*second), constraint.secondAttribute(),
+                    -constraint.multiplier());
   }
   Relation relation = constraint.relation() == NSLayoutRelationEqual ? Relation::equal
                       : constraint.relation() == NSLayoutRelationLessThanOrEqual
                           ? Relation::lessThanOrEqual
                           : Relation::greaterThanOrEqual;
-  Constraint made(lhs - rhs, relation, std::min<double>(constraint.priority(), 1000));
+  Constraint made(Expression(std::move(terms), -constraint.constant()), relation,
+                  std::min<double>(constraint.priority(), 1000));
   changed_ = true;
   if (solver_.addConstraint(made) != SolverStatus::ok) {
     constraint.inEngine_ = false;

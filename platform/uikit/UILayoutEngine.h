@@ -69,7 +69,9 @@ class UILayoutEngine {
   void replaceAll(std::vector<cassowary::Constraint>& held,
                   std::vector<cassowary::Constraint> wanted);
   void add(const cassowary::Constraint& constraint);
-  cassowary::Expression attributeExpression(Item& item, long attribute);
+  // The attribute's terms, times `factor`.
+  static void appendAttribute(std::vector<cassowary::Term>& terms, Item& item, long attribute,
+                              double factor);
 
   cassowary::Solver solver_;
   std::unordered_map<const NSObject*, Item> items_;
