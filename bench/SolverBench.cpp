@@ -3,11 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "uikit/CassowarySolver.h"
+#include "layout/Cassowary.h"
 
 namespace {
 
 using cassowary::Constraint;
+using cassowary::Expression;
 using cassowary::Solver;
 using cassowary::SolverStatus;
 using cassowary::Variable;
@@ -67,7 +68,64 @@ void BM_ChainOfViews(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_ChainOfViews)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChainOfViews)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The chain as peers lay it out: each left edge after the previous view, widths at least 10
+// and weakly 50. The widths stay in the tableau, so every left edge depends on all of them.
+void BM_FlexibleChain(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    Solver solver;
+    std::vector<Variable> left, width;
+    left.reserve(static_cast<size_t>(count));
+    width.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      left.emplace_back("l" + std::to_string(i));
+      width.emplace_back("w" + std::to_string(i));
+      if (i == 0) {
+        add(solver, left[0] == 0);
+      } else {
+        add(solver, left[i] == left[i - 1] + width[i - 1] + 8);
+      }
+      add(solver, width[i] >= 10);
+      add(solver, Constraint(width[i] == 50, 1));
+    }
+    benchmark::DoNotOptimize(solver.updateVariables());
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_FlexibleChain)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// What the views' benchmark of independent views asks of the solver: a root and four
+// constraints per view, each measured from the root.
+void BM_IndependentViewsAsTheViewsPlaceThem(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    Solver solver;
+    Frame root("root");
+    add(solver, root.x == 0);
+    add(solver, root.y == 0);
+    add(solver, root.w == 390);
+    add(solver, root.h == 844);
+    std::vector<Frame> frames;
+    frames.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      Frame& f = frames.emplace_back("view" + std::to_string(i));
+      add(solver, f.x == root.x + i % 100);
+      add(solver, f.y == root.y + i % 700);
+      add(solver, f.w == 20);
+      add(solver, f.h == 10);
+    }
+    for (const Frame& f : frames) {
+      for (const Variable* v : {&f.x, &f.y, &f.w, &f.h}) benchmark::DoNotOptimize(solver.value(*v));
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_IndependentViewsAsTheViewsPlaceThem)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond);
 
 // A relayout of the chain when its first view's width changes: one suggestion, then reading
 // what moved.
@@ -95,5 +153,32 @@ void BM_ResizeTheHeadOfAChain(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ResizeTheHeadOfAChain)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// A relayout of the flexible chain when the constant of the first link changes in place.
+void BM_MoveTheHeadOfAFlexibleChain(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  Solver solver;
+  std::vector<Variable> left, width;
+  Constraint head = Expression(0.0) == 0;
+  for (int i = 0; i < count; ++i) {
+    left.emplace_back("l" + std::to_string(i));
+    width.emplace_back("w" + std::to_string(i));
+    if (i == 0) {
+      head = left[0] == 0;
+      add(solver, head);
+    } else {
+      add(solver, left[i] == left[i - 1] + width[i - 1] + 8);
+    }
+    add(solver, width[i] >= 10);
+    add(solver, Constraint(width[i] == 50, 1));
+  }
+  double at = 0;
+  for (auto _ : state) {
+    at = at == 0 ? -16 : 0;
+    if (solver.changeConstant(head, at) != SolverStatus::ok) std::abort();
+    benchmark::DoNotOptimize(solver.updateVariables());
+  }
+}
+BENCHMARK(BM_MoveTheHeadOfAFlexibleChain)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -60,11 +60,11 @@ void BM_ChainOfViews(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_ChainOfViews)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChainOfViews)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // Relayout of an existing chain after its root changes width.
 void BM_ChainRelayoutAfterResize(benchmark::State& state) {
-  auto root = makeChain(1000);
+  auto root = makeChain(static_cast<int>(state.range(0)));
   root->layoutIfNeeded();
   double width = 390;
   for (auto _ : state) {
@@ -73,6 +73,31 @@ void BM_ChainRelayoutAfterResize(benchmark::State& state) {
     root->layoutIfNeeded();
   }
 }
-BENCHMARK(BM_ChainRelayoutAfterResize)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChainRelayoutAfterResize)
+    ->Arg(1000)
+    ->Arg(3000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond);
+
+// A constant set on a constraint of the chain, then the relayout it causes.
+void BM_ChainRelayoutAfterSetConstant(benchmark::State& state) {
+  auto root = makeChain(static_cast<int>(state.range(0)));
+  root->layoutIfNeeded();
+  auto first = root->subviews().front();
+  std::shared_ptr<NSLayoutConstraint> top;
+  for (auto& constraint : root->constraints()) {
+    if (constraint->firstItem().get() == first.get() &&
+        constraint->firstAttribute() == NSLayoutAttributeTop) {
+      top = constraint;
+    }
+  }
+  double constant = 0;
+  for (auto _ : state) {
+    constant = constant == 0 ? 20 : 0;
+    top->setConstant(constant);
+    root->layoutIfNeeded();
+  }
+}
+BENCHMARK(BM_ChainRelayoutAfterSetConstant)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

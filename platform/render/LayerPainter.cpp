@@ -94,16 +94,19 @@ void LayerPainter::paintTransition(const CALayer& layer, const LayerState& state
   const TransitionSnapshot& snapshot = found->second;
   if (isCulled(snapshot.deviceRect)) return;
   // The old look over the new one, fading out: what was on screen blends into what is.
-  cairo_save(cr_);
-  cairo_identity_matrix(cr_);
-  cairo_new_path(cr_);
-  cairo_rectangle(cr_, snapshot.deviceRect.origin.x, snapshot.deviceRect.origin.y,
-                  snapshot.deviceRect.size.width, snapshot.deviceRect.size.height);
-  cairo_clip(cr_);
-  cairo_set_source_surface(cr_, snapshot.pixels.get(), snapshot.deviceRect.origin.x,
-                           snapshot.deviceRect.origin.y);
-  cairo_paint_with_alpha(cr_, 1 - *state.transition);
-  cairo_restore(cr_);
+  for (const auto& part : snapshot.parts) {
+    if (isCulled(part.deviceRect)) continue;
+    cairo_save(cr_);
+    cairo_identity_matrix(cr_);
+    cairo_new_path(cr_);
+    cairo_rectangle(cr_, part.deviceRect.origin.x, part.deviceRect.origin.y,
+                    part.deviceRect.size.width, part.deviceRect.size.height);
+    cairo_clip(cr_);
+    cairo_set_source_surface(cr_, part.pixels.get(), part.deviceRect.origin.x,
+                             part.deviceRect.origin.y);
+    cairo_paint_with_alpha(cr_, 1 - *state.transition);
+    cairo_restore(cr_);
+  }
 }
 
 void LayerPainter::paintLayerUnplaced(const CALayer& layer, UIUserInterfaceStyle inherited) {

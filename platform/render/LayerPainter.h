@@ -25,9 +25,15 @@ class LayerPainter {
   // Layers wholly outside these device rectangles are skipped (nothing is skipped by default).
   void setCullRects(std::vector<CGRect> deviceRects) { cull_ = std::move(deviceRects); }
 
-  // How a layer looked on screen when its cross-dissolve began: device pixels of the frame.
+  // How a layer looked on screen when its cross-dissolve began: device pixels of the frame,
+  // kept only in the parts that the new look changes (elsewhere old and new agree).
   struct TransitionSnapshot {
-    std::shared_ptr<cairo_surface_t> pixels;
+    struct Part {
+      std::shared_ptr<cairo_surface_t> pixels;
+      CGRect deviceRect;
+    };
+    std::vector<Part> parts;
+    // All that the fade covers.
     CGRect deviceRect;
     double beginTime;
   };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 
 #include "avfoundation/AVVideoLayer.h"
@@ -198,8 +199,9 @@ void ScreenRenderer::layerNeedsDisplay(const CALayer& layer) {
   needDisplay_.push_back(layer.weak_from_this());
 }
 
-void ScreenRenderer::updateTransitionSnapshots(const Records& records, std::vector<CGRect>& damage,
-                                               CGRect screen) {
+void ScreenRenderer::updateTransitionSnapshots(
+    const std::vector<std::shared_ptr<UIWindow>>& windows, const Records& records,
+    std::vector<CGRect>& damage, CGRect screen) {
   for (auto snapshot = snapshots_.begin(); snapshot != snapshots_.end();) {
     auto record = records.find(snapshot->first);
     if (record == records.end() || record->second.transitionBegin != snapshot->second.beginTime) {
@@ -211,20 +213,84 @@ void ScreenRenderer::updateTransitionSnapshots(const Records& records, std::vect
   }
   for (const auto& [layer, record] : records) {
     if (!record.transitionBegin) continue;
-    CGRect rect = pixelAligned(record.wholeExtent);
+    CGRect rect = pixelAligned(CGRectIntersection(record.wholeExtent, screen));
+    if (rect.size.width <= 0 || rect.size.height <= 0) continue;
     addDamage(damage, rect, screen);
     // The last frame shows the look before the change; a first frame has nothing to fade from.
-    if (fullRedraw_ || snapshots_.count(layer) || rect.size.width <= 0) continue;
-    int width = static_cast<int>(rect.size.width), height = static_cast<int>(rect.size.height);
-    cairo_surface_t* pixels = createPixelSurface(width, height);
-    cairo_t* cr = cairo_create(pixels);
-    cairo_set_source_surface(cr, surface_, -rect.origin.x, -rect.origin.y);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    snapshots_[layer] = {std::shared_ptr<cairo_surface_t>(pixels, cairo_surface_destroy), rect,
-                         *record.transitionBegin};
+    if (fullRedraw_ || snapshots_.count(layer)) continue;
+    // Painted before the entry exists, so that the bands show the new look alone.
+    auto parts = changedParts(windows, rect);
+    snapshots_[layer] = {std::move(parts), rect, *record.transitionBegin};
   }
+}
+
+std::vector<LayerPainter::TransitionSnapshot::Part> ScreenRenderer::changedParts(
+    const std::vector<std::shared_ptr<UIWindow>>& windows, CGRect rect) {
+  constexpr int kBand = 64;
+  const int left = static_cast<int>(rect.origin.x), top = static_cast<int>(rect.origin.y);
+  const int width = static_cast<int>(rect.size.width);
+  const int bottom = top + static_cast<int>(rect.size.height);
+  std::vector<LayerPainter::TransitionSnapshot::Part> parts;
+  cairo_surface_flush(surface_);
+  const unsigned char* frame = cairo_image_surface_get_data(surface_);
+  const int frameStride = cairo_image_surface_get_stride(surface_);
+  cairo_surface_t* band = createPixelSurface(width, kBand);
+  const int bandStride = cairo_image_surface_get_stride(band);
+  auto framePixel = [&](int x, int y) {
+    return reinterpret_cast<const uint32_t*>(frame + static_cast<ptrdiff_t>(y) * frameStride) + x;
+  };
+  for (int y = top; y < bottom; y += kBand) {
+    const int height = std::min(kBand, bottom - y);
+    // The old pixels of the band,
+    cairo_t* copy = cairo_create(band);
+    cairo_set_source_surface(copy, surface_, -left, -y);
+    cairo_set_operator(copy, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(copy);
+    cairo_destroy(copy);
+    cairo_surface_flush(band);
+    // then the new look over them in the frame, painted as the frame itself will be,
+    cairo_t* cr = cairo_create(surface_);
+    cairo_rectangle(cr, left, y, width, height);
+    cairo_clip(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+    cairo_scale(cr, options_.scale, options_.scale);
+    LayerPainter painter(cr);
+    painter.setCullRects({CGRectMake(left, y, width, height)});
+    painter.setTransitionSnapshots(&snapshots_);
+    paintWindows(windows, painter);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface_);
+    // and what differs between the two, as a rectangle.
+    const unsigned char* old = cairo_image_surface_get_data(band);
+    int minX = width, maxX = -1, minY = height, maxY = -1;
+    for (int row = 0; row < height; ++row) {
+      const auto* before = reinterpret_cast<const uint32_t*>(old + row * bandStride);
+      const uint32_t* after = framePixel(left, y + row);
+      if (std::equal(before, before + width, after)) continue;
+      minY = std::min(minY, row);
+      maxY = row;
+      int first = 0, last = width - 1;
+      while (before[first] == after[first]) ++first;
+      while (before[last] == after[last]) --last;
+      minX = std::min(minX, first);
+      maxX = std::max(maxX, last);
+    }
+    if (maxY < 0) continue;
+    const int partWidth = maxX - minX + 1, partHeight = maxY - minY + 1;
+    cairo_surface_t* pixels = createPixelSurface(partWidth, partHeight);
+    cairo_t* keep = cairo_create(pixels);
+    cairo_set_source_surface(keep, band, -minX, -minY);
+    cairo_set_operator(keep, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(keep);
+    cairo_destroy(keep);
+    parts.push_back({std::shared_ptr<cairo_surface_t>(pixels, cairo_surface_destroy),
+                     CGRectMake(left + minX, y + minY, partWidth, partHeight)});
+  }
+  cairo_surface_destroy(band);
+  return parts;
 }
 
 std::vector<CGRect> ScreenRenderer::renderFrame() {
@@ -271,7 +337,7 @@ std::vector<CGRect> ScreenRenderer::renderFrame() {
       if (found != records.end()) addDamage(damage, found->second.extent, screen);
     }
   }
-  updateTransitionSnapshots(records, damage, screen);
+  updateTransitionSnapshots(windows, records, damage, screen);
   // The status bar is drawn from what lies beneath it too.
   bool statusBarDamaged = widenedForStatusBar(damage, options_.scale);
   // Blurs and shadows are drawn from their surroundings: a change that touches one redraws

@@ -14,6 +14,7 @@
 class CALayer;
 class NSObject;
 class UIView;
+class UIWindow;
 
 namespace render {
 
@@ -61,8 +62,14 @@ class ScreenRenderer {
   void layerNeedsDisplay(const CALayer& layer);
   // Keeps the pixels of each layer whose cross-dissolve begins, drops those whose has ended, and
   // adds the areas they cover to the damage.
-  void updateTransitionSnapshots(const Records& records, std::vector<CGRect>& damage,
+  void updateTransitionSnapshots(const std::vector<std::shared_ptr<UIWindow>>& windows,
+                                 const Records& records, std::vector<CGRect>& damage,
                                  CGRect screen);
+  // The parts of the frame in `rect` that the new look changes, as they were: the new look is
+  // painted band by band, each band's old pixels kept only where they differ from it, so that
+  // no copy of the whole area is ever held.
+  std::vector<LayerPainter::TransitionSnapshot::Part> changedParts(
+      const std::vector<std::shared_ptr<UIWindow>>& windows, CGRect rect);
 
   RenderOptions options_;
   cairo_surface_t* surface_;

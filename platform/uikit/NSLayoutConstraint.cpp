@@ -100,7 +100,7 @@ void NSLayoutConstraint::setConstant(CGFloat constant) {
   if (constant_ == constant) return;
   constant_ = constant;
   if (auto view = holder()) {
-    if (UILayoutEngine* engine = view->existingEngine()) engine->addConstraint(*this);
+    if (UILayoutEngine* engine = view->existingEngine()) engine->constantDidChange(*this);
     view->setNeedsLayout();
   }
 }

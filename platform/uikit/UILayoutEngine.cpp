@@ -15,8 +15,10 @@ using cassowary::Variable;
 
 namespace {
 
+// Class and address: enough to find the item from a log line. A view's own description formats
+// its frame, which cost more than solving its constraints and was stale once it moved.
 std::string itemName(const NSObject& item) {
-  return item.description();
+  return item.NSObject::description();
 }
 
 // Autoresizing: the flexible parts of one axis share a change of the superview's size in
@@ -43,21 +45,29 @@ AxisShare axisShare(bool flexibleLeading, bool flexibleSize, bool flexibleTraili
   return share;
 }
 
+bool sameButConstant(const Constraint& a, const Constraint& b) {
+  if (a.relation() != b.relation() || a.priority() != b.priority()) return false;
+  const auto& x = a.expression().terms();
+  const auto& y = b.expression().terms();
+  if (x.size() != y.size()) return false;
+  for (size_t i = 0; i < x.size(); ++i) {
+    if (!x[i].variable.isSameAs(y[i].variable) || x[i].coefficient != y[i].coefficient) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 UILayoutEngine::Item& UILayoutEngine::ensureItem(NSObject& item) {
-  if (auto* view = dynamic_cast<UIView*>(&item)) return ensureView(*view);
   auto found = items_.find(&item);
   if (found != items_.end()) return found->second;
+  if (auto* view = dynamic_cast<UIView*>(&item)) return ensureView(*view);
   auto& guide = dynamic_cast<UILayoutGuide&>(item);
   auto owner = guide.owningView();
   if (owner) ensureView(*owner);
-  std::string name = itemName(item);
-  Item& created = items_[&item];
-  created.left = Variable(name + ".minX");
-  created.top = Variable(name + ".minY");
-  created.width = Variable(name + ".width");
-  created.height = Variable(name + ".height");
+  Item& created = items_.emplace(&item, Item(itemName(item))).first->second;
   pinGuide(guide, created);
   return created;
 }
@@ -67,12 +77,7 @@ UILayoutEngine::Item& UILayoutEngine::ensureView(UIView& view) {
   if (found != items_.end()) return found->second;
   // The superview's position is what this view's frame is measured from.
   if (auto superview = view.superview()) ensureView(*superview);
-  std::string name = itemName(view);
-  Item& item = items_[&view];
-  item.left = Variable(name + ".minX");
-  item.top = Variable(name + ".minY");
-  item.width = Variable(name + ".width");
-  item.height = Variable(name + ".height");
+  Item& item = items_.emplace(&view, Item(itemName(view))).first->second;
   pinView(view, item);
   addIntrinsic(view, item);
   return item;
@@ -87,6 +92,36 @@ void UILayoutEngine::add(const Constraint& constraint) {
   changed_ = true;
 }
 
+// A frame or an intrinsic size that changes mostly changes constants only: those move in place,
+// which costs a fraction of taking the constraints out and solving them in again.
+void UILayoutEngine::replaceAll(std::vector<Constraint>& held, std::vector<Constraint> wanted) {
+  if (held.size() != wanted.size()) {
+    dropAll(held);
+    held = std::move(wanted);
+    for (auto& constraint : held) add(constraint);
+    return;
+  }
+  // Everything that goes goes first, as when all are dropped and added again.
+  std::vector<size_t> remade;
+  for (size_t i = 0; i < held.size(); ++i) {
+    if (solver_.hasConstraint(held[i]) && sameButConstant(held[i], wanted[i])) continue;
+    if (solver_.hasConstraint(held[i])) (void)solver_.removeConstraint(held[i]);
+    remade.push_back(i);
+  }
+  for (size_t i = 0; i < held.size(); ++i) {
+    double constant = wanted[i].expression().constant();
+    if (!solver_.hasConstraint(held[i]) || held[i].expression().constant() == constant) continue;
+    changed_ = true;
+    if (solver_.changeConstant(held[i], constant) == SolverStatus::ok) continue;
+    (void)solver_.removeConstraint(held[i]);
+    remade.push_back(i);
+  }
+  for (size_t i : remade) {
+    held[i] = wanted[i];
+    add(held[i]);
+  }
+}
+
 void UILayoutEngine::dropAll(std::vector<Constraint>& list) {
   for (auto& constraint : list) {
     if (solver_.hasConstraint(constraint)) (void)solver_.removeConstraint(constraint);
@@ -96,15 +131,15 @@ void UILayoutEngine::dropAll(std::vector<Constraint>& list) {
 }
 
 void UILayoutEngine::pinView(UIView& view, Item& item) {
-  dropAll(item.pins);
+  std::vector<Constraint> pins;
   auto superview = view.superview();
   if (!superview) {
     // The root is the engine's origin; its size comes from its frame unless constraints give it.
-    item.pins.push_back(Expression(item.left) == 0);
-    item.pins.push_back(Expression(item.top) == 0);
+    pins.push_back(Expression(item.left) == 0);
+    pins.push_back(Expression(item.top) == 0);
     if (view.translatesAutoresizingMaskIntoConstraints()) {
-      item.pins.push_back(Expression(item.width) == view.bounds().size.width);
-      item.pins.push_back(Expression(item.height) == view.bounds().size.height);
+      pins.push_back(Expression(item.width) == view.bounds().size.width);
+      pins.push_back(Expression(item.height) == view.bounds().size.height);
     }
   } else if (view.translatesAutoresizingMaskIntoConstraints()) {
     Item& parent = items_.at(superview.get());
@@ -121,35 +156,39 @@ void UILayoutEngine::pinView(UIView& view, Item& item) {
         parentSize.height - frame.origin.y - frame.size.height);
     Expression growX = Expression(parent.width) - parentSize.width;
     Expression growY = Expression(parent.height) - parentSize.height;
-    item.pins.push_back(Expression(item.left) ==
-                        Expression(parent.left) + frame.origin.x + growX * x.margin);
-    item.pins.push_back(Expression(item.top) ==
-                        Expression(parent.top) + frame.origin.y + growY * y.margin);
-    item.pins.push_back(Expression(item.width) == frame.size.width + growX * x.size);
-    item.pins.push_back(Expression(item.height) == frame.size.height + growY * y.size);
+    pins.push_back(Expression(item.left) ==
+                   Expression(parent.left) + frame.origin.x + growX * x.margin);
+    pins.push_back(Expression(item.top) ==
+                   Expression(parent.top) + frame.origin.y + growY * y.margin);
+    pins.push_back(Expression(item.width) == frame.size.width + growX * x.size);
+    pins.push_back(Expression(item.height) == frame.size.height + growY * y.size);
   }
-  for (auto& pin : item.pins) add(pin);
+  replaceAll(item.pins, std::move(pins));
 }
 
 void UILayoutEngine::pinGuide(UILayoutGuide& guide, Item& item) {
-  dropAll(item.pins);
   auto owner = guide.owningView();
-  if (!owner) return;
+  if (!owner) {
+    dropAll(item.pins);
+    return;
+  }
+  std::vector<Constraint> pins;
   Item& view = items_.at(owner.get());
   UIEdgeInsets insets = owner->safeAreaInsets();
   item.guideInsets = insets;
-  item.pins.push_back(Expression(item.left) == Expression(view.left) + insets.left);
-  item.pins.push_back(Expression(item.top) == Expression(view.top) + insets.top);
-  item.pins.push_back(Expression(item.width) ==
-                      Expression(view.width) - (insets.left + insets.right));
-  item.pins.push_back(Expression(item.height) ==
-                      Expression(view.height) - (insets.top + insets.bottom));
-  for (auto& pin : item.pins) add(pin);
+  pins.push_back(Expression(item.left) == Expression(view.left) + insets.left);
+  pins.push_back(Expression(item.top) == Expression(view.top) + insets.top);
+  pins.push_back(Expression(item.width) == Expression(view.width) - (insets.left + insets.right));
+  pins.push_back(Expression(item.height) == Expression(view.height) - (insets.top + insets.bottom));
+  replaceAll(item.pins, std::move(pins));
 }
 
 void UILayoutEngine::addIntrinsic(UIView& view, Item& item) {
-  dropAll(item.intrinsic);
-  if (view.translatesAutoresizingMaskIntoConstraints()) return;
+  if (view.translatesAutoresizingMaskIntoConstraints()) {
+    dropAll(item.intrinsic);
+    return;
+  }
+  std::vector<Constraint> intrinsic;
   CGSize size = view.intrinsicContentSize();
   const Variable* variables[2] = {&item.width, &item.height};
   double values[2] = {size.width, size.height};
@@ -159,34 +198,47 @@ void UILayoutEngine::addIntrinsic(UIView& view, Item& item) {
     double hugging = view.contentHuggingPriorityForAxis(theAxis);
     double resistance = view.contentCompressionResistancePriorityForAxis(theAxis);
     Expression dimension(*variables[axis]);
-    item.intrinsic.push_back(Constraint(dimension <= values[axis], hugging));
-    item.intrinsic.push_back(Constraint(dimension >= values[axis], resistance));
+    intrinsic.push_back(Constraint(dimension <= values[axis], hugging));
+    intrinsic.push_back(Constraint(dimension >= values[axis], resistance));
   }
-  for (auto& constraint : item.intrinsic) add(constraint);
+  replaceAll(item.intrinsic, std::move(intrinsic));
 }
 
-Expression UILayoutEngine::attributeExpression(Item& item, long attribute) {
+void UILayoutEngine::appendAttribute(std::vector<cassowary::Term>& terms, Item& item,
+                                     long attribute, double factor) {
   switch (attribute) {
     case NSLayoutAttributeLeft:
     case NSLayoutAttributeLeading:
-      return Expression(item.left);
+      terms.push_back({item.left, factor});
+      break;
     case NSLayoutAttributeRight:
     case NSLayoutAttributeTrailing:
-      return Expression(item.left) + Expression(item.width);
+      terms.push_back({item.left, factor});
+      terms.push_back({item.width, factor});
+      break;
     case NSLayoutAttributeTop:
-      return Expression(item.top);
+      terms.push_back({item.top, factor});
+      break;
     case NSLayoutAttributeBottom:
-      return Expression(item.top) + Expression(item.height);
+      terms.push_back({item.top, factor});
+      terms.push_back({item.height, factor});
+      break;
     case NSLayoutAttributeWidth:
-      return Expression(item.width);
+      terms.push_back({item.width, factor});
+      break;
     case NSLayoutAttributeHeight:
-      return Expression(item.height);
+      terms.push_back({item.height, factor});
+      break;
     case NSLayoutAttributeCenterX:
-      return Expression(item.left) + Expression(item.width) * 0.5;
+      terms.push_back({item.left, factor});
+      terms.push_back({item.width, factor * 0.5});
+      break;
     case NSLayoutAttributeCenterY:
-      return Expression(item.top) + Expression(item.height) * 0.5;
+      terms.push_back({item.top, factor});
+      terms.push_back({item.height, factor * 0.5});
+      break;
     default:
-      return Expression(0.0);
+      break;
   }
 }
 
@@ -194,18 +246,20 @@ void UILayoutEngine::addConstraint(NSLayoutConstraint& constraint) {
   removeConstraint(constraint);
   id first = constraint.firstItem();
   if (!first) return;
-  Expression lhs = attributeExpression(ensureItem(*first), constraint.firstAttribute());
-  Expression rhs(constraint.constant());
+  // first - (multiplier * second + constant), built in one go: this runs for every constraint.
+  std::vector<cassowary::Term> terms;
+  terms.reserve(4);
+  appendAttribute(terms, ensureItem(*first), constraint.firstAttribute(), 1);
   if (id second = constraint.secondItem()) {
-    rhs = attributeExpression(ensureItem(*second), constraint.secondAttribute()) *
-              constraint.multiplier() +
-          constraint.constant();
+    appendAttribute(terms, ensureItem(*second), constraint.secondAttribute(),
+                    -constraint.multiplier());
   }
   Relation relation = constraint.relation() == NSLayoutRelationEqual ? Relation::equal
                       : constraint.relation() == NSLayoutRelationLessThanOrEqual
                           ? Relation::lessThanOrEqual
                           : Relation::greaterThanOrEqual;
-  Constraint made(lhs - rhs, relation, std::min<double>(constraint.priority(), 1000));
+  Constraint made(Expression(std::move(terms), -constraint.constant()), relation,
+                  std::min<double>(constraint.priority(), 1000));
   changed_ = true;
   if (solver_.addConstraint(made) != SolverStatus::ok) {
     constraint.inEngine_ = false;
@@ -218,6 +272,18 @@ void UILayoutEngine::addConstraint(NSLayoutConstraint& constraint) {
   }
   constraint.inEngine_ = true;
   constraints_.emplace(&constraint, made);
+}
+
+void UILayoutEngine::constantDidChange(NSLayoutConstraint& constraint) {
+  auto found = constraints_.find(&constraint);
+  if (found == constraints_.end()) {
+    addConstraint(constraint);  // left out before: it may fit now
+    return;
+  }
+  changed_ = true;
+  // The attributes' expressions have no constants of their own: the constant is all there is.
+  if (solver_.changeConstant(found->second, -constraint.constant()) == SolverStatus::ok) return;
+  addConstraint(constraint);  // refused: reported and left out as a new constraint would be
 }
 
 void UILayoutEngine::removeConstraint(NSLayoutConstraint& constraint) {

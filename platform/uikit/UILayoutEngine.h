@@ -8,11 +8,12 @@
 // compression-resistance constraints.
 
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "layout/Cassowary.h"
 #include "quartz/CGGeometry.h"
-#include "uikit/CassowarySolver.h"
 
 class NSLayoutConstraint;
 class NSObject;
@@ -28,6 +29,8 @@ class UILayoutEngine {
   // Constraints held by views of this hierarchy.
   void addConstraint(NSLayoutConstraint& constraint);
   void removeConstraint(NSLayoutConstraint& constraint);
+  // The constraint's constant changed; moved in place in the solver.
+  void constantDidChange(NSLayoutConstraint& constraint);
   // Forgets a view (and its guide) that leaves the hierarchy.
   void removeItem(UIView& view);
 
@@ -46,6 +49,11 @@ class UILayoutEngine {
 
  private:
   struct Item {
+    explicit Item(const std::string& name)
+        : left(name + ".minX"),
+          top(name + ".minY"),
+          width(name + ".width"),
+          height(name + ".height") {}
     cassowary::Variable left, top, width, height;
     std::vector<cassowary::Constraint> pins;       // frame or guide placement
     std::vector<cassowary::Constraint> intrinsic;  // hugging and compression resistance
@@ -58,8 +66,12 @@ class UILayoutEngine {
   void pinGuide(UILayoutGuide& guide, Item& item);
   void addIntrinsic(UIView& view, Item& item);
   void dropAll(std::vector<cassowary::Constraint>& list);
+  void replaceAll(std::vector<cassowary::Constraint>& held,
+                  std::vector<cassowary::Constraint> wanted);
   void add(const cassowary::Constraint& constraint);
-  cassowary::Expression attributeExpression(Item& item, long attribute);
+  // The attribute's terms, times `factor`.
+  static void appendAttribute(std::vector<cassowary::Term>& terms, Item& item, long attribute,
+                              double factor);
 
   cassowary::Solver solver_;
   std::unordered_map<const NSObject*, Item> items_;

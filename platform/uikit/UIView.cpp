@@ -217,10 +217,12 @@ void UIView::insertSubviewAt(const std::shared_ptr<UIView>& view, size_t index) 
   // Layers follow the views; a layer that is not a view's (a player layer) keeps its place.
   size_t layerIndex = 0;
   if (index > 0) {
+    // Searched from the end: views are mostly added on top, and a search from the front made
+    // adding n subviews cost n squared.
     auto& sublayers = layer_->sublayers();
-    auto before = std::find(sublayers.begin(), sublayers.end(), subviews_[index - 1]->layer_);
-    layerIndex = before == sublayers.end() ? sublayers.size()
-                                           : static_cast<size_t>(before - sublayers.begin()) + 1;
+    auto before = std::find(sublayers.rbegin(), sublayers.rend(), subviews_[index - 1]->layer_);
+    layerIndex = before == sublayers.rend() ? sublayers.size()
+                                            : static_cast<size_t>(sublayers.rend() - before);
   }
   layer_->insertSublayer(keep->layer_, static_cast<unsigned>(layerIndex));
 

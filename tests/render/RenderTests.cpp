@@ -677,4 +677,38 @@ TEST_F(Render, ACrossDissolveFadesFromTheLastFrameToTheNewLook) {
   expectSameAsFullRender(renderer);
 }
 
+// The fade keeps the old look only where it differs from the new one: two small changes far apart
+// on a sheet that covers the screen both fade, and what did not change between them stays put.
+TEST_F(Render, ACrossDissolveOfAWholeScreenFadesEachChangedPartAndLeavesTheRestAlone) {
+  auto window = shownWindow(UIColor::whiteColor());
+  auto sheet = viewWith(CGRectMake(0, 0, 390, 844), rgb(200, 200, 200));
+  auto top = viewWith(CGRectMake(20, 20, 30, 30), rgb(255, 0, 0));
+  auto bottom = viewWith(CGRectMake(300, 780, 30, 30), rgb(255, 0, 0));
+  window->addSubview(sheet);
+  sheet->addSubview(top);
+  sheet->addSubview(bottom);
+  render::ScreenRenderer renderer(kOneX);
+  renderer.renderFrame();
+
+  UIView::transitionWithView(
+      sheet, 1, UIViewAnimationOptionTransitionCrossDissolve | UIViewAnimationOptionCurveLinear,
+      [&] {
+        top->setBackgroundColor(rgb(0, 0, 255));
+        bottom->setBackgroundColor(rgb(0, 0, 255));
+      },
+      nullptr);
+  renderer.renderFrame();
+  RunLoop::advance(0.5);
+  renderer.renderFrame();
+
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 35, 35), 128, 0, 128, 255, 4));
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 315, 795), 128, 0, 128, 255, 4));
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 195, 420), 200, 200, 200, 255, 0));
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 55, 35), 200, 200, 200, 255, 0));
+  RunLoop::advance(0.5);
+  renderer.renderFrame();
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 315, 795), 0, 0, 255));
+  expectSameAsFullRender(renderer);
+}
+
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "uikit/CassowarySolver.h"
+#include "layout/Cassowary.h"
 
 namespace cassowary {
 void PrintTo(SolverStatus status, std::ostream* out) {
@@ -330,6 +330,210 @@ TEST(CassowarySolver, IncrementalChangesReachTheSameOptimumAsSolvingFromScratch)
       EXPECT_NEAR(actual[priority], sum, 1e-6) << "step " << step << " priority " << priority;
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Constants moved in place must land where removing the constraint and adding it with the new
+// constant would, both for constraints in the tableau and for those that define a variable.
+TEST(CassowarySolver, ChangingAConstantMovesTheSolutionAsAddingItAfreshWould) {
+  Solver solver;
+  Box parent("parent"), child("child");
+  Constraint width = parent.width == 390;  // defines the parent's width
+  Constraint inset = child.left >= parent.left + 16;
+  Constraint preferred(child.width == 300, 500);
+  add(solver, parent.left == 0);
+  add(solver, width);
+  add(solver, inset);
+  add(solver, preferred);
+  add(solver, child.right() <= parent.right() - 16);
+  add(solver, child.left == 0, 1);  // as far left as it may go
+
+  struct Step {
+    Constraint* constraint;
+    double constant;  // of the expression, which is the negated right-hand side here
+    double left, childWidth;
+  };
+  const Step steps[] = {
+      {&width, -200, 16, 168},  // too narrow for the preference: the required margins win
+      {&inset, -40, 40, 144},   // moves the left edge in
+      {&preferred, -100, 40, 100},
+      {&width, -390, 40, 100},
+  };
+  for (const Step& step : steps) {
+    Constraint before = *step.constraint;
+    ASSERT_EQ(solver.changeConstant(*step.constraint, step.constant), SolverStatus::ok);
+
+    EXPECT_FALSE(solver.hasConstraint(before));
+    EXPECT_TRUE(solver.hasConstraint(*step.constraint));
+    EXPECT_EQ(step.constraint->expression().constant(), step.constant);
+    EXPECT_NEAR(solver.value(child.left), step.left, 1e-9) << step.constraint->description();
+    EXPECT_NEAR(solver.value(child.width), step.childWidth, 1e-9);
+  }
+
+  // Two required constraints built on one definition move together, or they would part.
+  Variable x("x"), a("a");
+  Constraint origin = x == 0;
+  add(solver, origin);
+  add(solver, a >= x);
+  add(solver, a <= x + 10);
+  EXPECT_EQ(solver.changeConstant(origin, -20), SolverStatus::ok);
+  EXPECT_GE(solver.value(a), 20 - 1e-9);
+  EXPECT_LE(solver.value(a), 30 + 1e-9);
+}
+
+// Values of every variable, to see that a refusal left the solution where it was.
+std::vector<double> valuesOf(const Solver& solver, const std::vector<Variable>& variables) {
+  std::vector<double> values;
+  for (const Variable& variable : variables) values.push_back(solver.value(variable));
+  return values;
+}
+
+TEST(CassowarySolver, AConstantThatContradictsTheRequiredConstraintsIsRefusedAndChangesNothing) {
+  Variable x("x"), y("y"), z("z");
+  struct Case {
+    const char* name;
+    std::vector<Constraint> held;
+    size_t changed;
+    double constant;
+  };
+  const Case cases[] = {
+      // x >= 10 moved to x >= 30 past x <= 20.
+      {"an inequality in the tableau", {x >= 10, x <= 20, Constraint(z == x, 250)}, 0, -30},
+      // x == 10 defines x; x <= 20 holds it through that definition.
+      {"a definition", {x == 10, x <= 20, y == x + 1, Constraint(z == y, 250)}, 0, -30},
+      // x == 6 follows from the two before it, so it has no row of its own.
+      {"an implied equality", {x == y + 1, y == 5, x == 6, Constraint(z == 3, 1)}, 2, -7},
+      // Two required constraints move apart through a shared definition: y == x + 1 and
+      // z == x + 2 with y + z <= 10.
+      {"definitions used twice", {x == 1, y == x + 1, z == x + 2, y + z <= 10}, 0, -5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Solver solver;
+    std::vector<Constraint> held = c.held;
+    for (const Constraint& constraint : held) add(solver, constraint);
+    std::vector<double> before = valuesOf(solver, {x, y, z});
+    Constraint kept = held[c.changed];
+
+    SolverStatus status = solver.changeConstant(held[c.changed], c.constant);
+
+    EXPECT_EQ(status, SolverStatus::unsatisfiable);
+    EXPECT_TRUE(held[c.changed].isSameAs(kept));
+    for (const Constraint& constraint : held) EXPECT_TRUE(solver.hasConstraint(constraint));
+    EXPECT_EQ(valuesOf(solver, {x, y, z}), before);
+    // Still working: the constraint can be taken out, and the rest move.
+    EXPECT_EQ(solver.removeConstraint(kept), SolverStatus::ok);
+  }
+}
+
+// A definition that other rows were built on goes; the rows are made again without it.
+TEST(CassowarySolver, RemovingALinkOfALongChainFreesTheRestToFollowTheirOtherConstraints) {
+  Solver solver;
+  std::vector<Variable> left;
+  std::vector<Constraint> links;
+  for (int i = 0; i < 200; ++i) {
+    left.emplace_back("l" + std::to_string(i));
+    links.push_back(i == 0 ? left[0] == 0 : left[i] == left[i - 1] + 10);
+    add(solver, links.back());
+  }
+  // Built on the chain's definitions; binds only once the tail is free.
+  add(solver, left[150] <= 2300);
+  add(solver, left[199] == 3000, 250);
+  ASSERT_NEAR(solver.value(left[199]), 1990, 1e-9);
+
+  ASSERT_EQ(solver.removeConstraint(links[100]), SolverStatus::ok);
+
+  EXPECT_NEAR(solver.value(left[99]), 990, 1e-9);
+  EXPECT_NEAR(solver.value(left[150]), 2300, 1e-9);
+  EXPECT_NEAR(solver.value(left[199]), 2790, 1e-9);
+  EXPECT_NEAR(solver.value(left[100]), 1800, 1e-9);
+}
+
+// Thousands of small constraint sets, each changed step by step (adds, removals, constant
+// changes, suggestions), checked after every step against the same constraints solved from
+// scratch: the violations at every priority agree.
+TEST(CassowarySolver, RandomChangesAgreeWithAFreshSolveAtEveryStep) {
+  std::mt19937 random(20261209);
+  auto uniform = [&random](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  const double priorities[] = {1000, 1000, 1000, 750, 250, 1};
+  const double coefficients[] = {1, -1, 2, 0.5};
+  int checks = 0;
+  for (int set = 0; set < 2000; ++set) {
+    std::vector<Variable> variables;
+    for (int i = 0; i < 6; ++i) variables.emplace_back("v" + std::to_string(i));
+    Solver solver;
+    std::vector<Constraint> held;
+    Variable edited = variables[0];
+    double suggestion = 0;
+    bool editing = uniform(0, 1) == 1;
+    if (editing) {
+      ASSERT_EQ(solver.addEditVariable(edited, 600), SolverStatus::ok);
+    }
+
+    for (int step = 0; step < 12; ++step) {
+      int action = uniform(0, 9);
+      if (action < 5 || held.empty()) {
+        Expression expression =
+            variables[static_cast<size_t>(uniform(0, 5))] * coefficients[uniform(0, 3)] +
+            uniform(-50, 50);
+        if (uniform(0, 2) > 0) {
+          expression += variables[static_cast<size_t>(uniform(0, 5))] * coefficients[uniform(0, 3)];
+        }
+        auto relation = static_cast<Relation>(uniform(0, 2));
+        Constraint constraint(expression, relation, priorities[uniform(0, 5)]);
+        if (constraint.expression().terms().empty()) continue;
+        if (solver.addConstraint(constraint) == SolverStatus::ok) held.push_back(constraint);
+      } else if (action < 7) {
+        size_t at = static_cast<size_t>(uniform(0, static_cast<int>(held.size()) - 1));
+        ASSERT_EQ(solver.removeConstraint(held[at]), SolverStatus::ok);
+        held.erase(held.begin() + static_cast<std::ptrdiff_t>(at));
+      } else if (action < 9 || !editing) {
+        size_t at = static_cast<size_t>(uniform(0, static_cast<int>(held.size()) - 1));
+        Constraint before = held[at];
+        double constant = uniform(-50, 50);
+        SolverStatus status = solver.changeConstant(held[at], constant);
+        if (status == SolverStatus::unsatisfiable) {
+          // Refused only when it contradicts the others: a fresh solver refuses it too.
+          EXPECT_TRUE(held[at].isSameAs(before));
+          Solver fresh;
+          for (const Constraint& other : held) {
+            if (other.isSameAs(before)) continue;
+            ASSERT_EQ(fresh.addConstraint(other), SolverStatus::ok);
+          }
+          Constraint moved(Expression(before.expression().terms(), constant), before.relation(),
+                           before.priority());
+          EXPECT_EQ(fresh.addConstraint(moved), SolverStatus::unsatisfiable);
+        } else {
+          ASSERT_EQ(status, SolverStatus::ok);
+        }
+      } else {
+        suggestion = uniform(-100, 100);
+        ASSERT_EQ(solver.suggestValue(edited, suggestion), SolverStatus::ok);
+      }
+
+      Solver fresh;
+      std::vector<Constraint> all = held;
+      if (editing) all.push_back(Constraint(edited == suggestion, 600));
+      for (const Constraint& constraint : all) {
+        ASSERT_EQ(fresh.addConstraint(constraint), SolverStatus::ok)
+            << "set " << set << " step " << step;
+      }
+      auto expected = violations(fresh, all);
+      auto actual = violations(solver, all);
+      ASSERT_NEAR(actual[1000], 0, 1e-9) << "set " << set << " step " << step;
+      for (const auto& [priority, sum] : expected) {
+        ASSERT_NEAR(actual[priority], sum, 1e-9)
+            << "set " << set << " step " << step << " priority " << priority;
+      }
+      ++checks;
+    }
+  }
+  EXPECT_GT(checks, 20000);
 }
 
 }  // namespace

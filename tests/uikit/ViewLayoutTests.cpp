@@ -259,6 +259,34 @@ TEST(AutoLayout, ConstantChangesMoveViewsAtTheNextLayout) {
   EXPECT_EQ(bar->frame(), CGRectMake(0, 494, 390, 50));
 }
 
+// Constants change in place; one that contradicts the required constraints is left out as a new
+// constraint would be, and comes back once it fits again.
+TEST(AutoLayout, AConstantThatNoLongerFitsIsLeftOutUntilItFitsAgain) {
+  auto root = makeView(CGRectMake(0, 0, 390, 844));
+  auto box = pinnedChild(root);
+  auto limit = box->widthAnchor().constraintLessThanOrEqualToConstant(150);
+  activate({box->widthAnchor().constraintGreaterThanOrEqualToConstant(100), limit,
+            box->heightAnchor().constraintEqualToConstant(10),
+            box->leadingAnchor().constraintEqualToAnchor(root->leadingAnchor()),
+            box->topAnchor().constraintEqualToAnchor(root->topAnchor())});
+  auto preferred = box->widthAnchor().constraintEqualToConstant(400);
+  preferred->setPriority(UILayoutPriorityDefaultLow);
+  preferred->setActive(true);
+  root->layoutIfNeeded();
+  ASSERT_EQ(box->frame().size.width, 150);
+
+  struct Step {
+    CGFloat limit;
+    CGFloat width;
+  };
+  const Step steps[] = {{120, 120}, {50, 400}, {130, 130}, {300, 300}};
+  for (const Step& step : steps) {
+    limit->setConstant(step.limit);
+    root->layoutIfNeeded();
+    EXPECT_EQ(box->frame().size.width, step.width) << "limit " << step.limit;
+  }
+}
+
 IMP previousSetFrame;
 int hookedFrames = 0;
 

@@ -1,22 +1,12 @@
 #pragma once
 
+// The values a solver works with: variables, linear expressions over them, and constraints that
+// relate an expression to zero at a priority.
+
 #include <memory>
 #include <string>
 #include <vector>
 
-// An incremental Cassowary solver for linear equalities and inequalities with priorities, as
-// Auto Layout needs them.
-//
-// Priorities run from 1 to 1000, where 1000 is required. Required constraints hold exactly or are
-// refused. The others are satisfied as well as possible in strict order: no number of
-// violations at one priority outweighs a single violation at a higher one; within a priority the
-// sum of the violations is made as small as possible.
-//
-//   cassowary::Variable left("button.left"), width("button.width");
-//   cassowary::Solver solver;
-//   solver.addConstraint(left + width == 390 - 16);
-//   solver.addConstraint(cassowary::Constraint(width == 100, 250));
-//   solver.value(left);  // 274
 namespace cassowary {
 
 inline constexpr double kPriorityRequired = 1000;
@@ -104,51 +94,5 @@ class Constraint {
 Constraint operator==(const Expression& lhs, const Expression& rhs);
 Constraint operator<=(const Expression& lhs, const Expression& rhs);
 Constraint operator>=(const Expression& lhs, const Expression& rhs);
-
-enum class SolverStatus {
-  ok,
-  // A required constraint that contradicts the required ones already held. It is left out.
-  unsatisfiable,
-  duplicateConstraint,
-  unknownConstraint,
-  // Outside (0, 1000], or required for an edit variable.
-  invalidPriority,
-  duplicateEditVariable,
-  unknownEditVariable,
-};
-
-const char* describe(SolverStatus status);
-
-class Solver {
- public:
-  Solver();
-  ~Solver();
-  Solver(Solver&&) noexcept;
-  Solver& operator=(Solver&&) noexcept;
-
-  // After each call the solution is optimal again.
-  [[nodiscard]] SolverStatus addConstraint(const Constraint& constraint);
-  [[nodiscard]] SolverStatus removeConstraint(const Constraint& constraint);
-  bool hasConstraint(const Constraint& constraint) const;
-
-  // An edit variable takes suggested values at a priority below required; until the first
-  // suggestion it is held where it is.
-  [[nodiscard]] SolverStatus addEditVariable(const Variable& variable, double priority);
-  [[nodiscard]] SolverStatus removeEditVariable(const Variable& variable);
-  bool hasEditVariable(const Variable& variable) const;
-  [[nodiscard]] SolverStatus suggestValue(const Variable& variable, double value);
-
-  // The current solution; 0 for a variable that no constraint mentions.
-  double value(const Variable& variable) const;
-  // The variables whose value changed since the last call (all of them the first time), so that
-  // a layout pass only touches what moved.
-  std::vector<Variable> updateVariables();
-
-  void reset();
-
- private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
-};
 
 }  // namespace cassowary
