@@ -142,7 +142,8 @@ int VideoFrame::pixelHeight() const {
 }
 
 std::shared_ptr<const VideoImage> VideoFrame::imageOf(CGRect crop, int width, int height) const {
-  if (width <= 0 || height <= 0 || width > 4 * kLargestSide || height > 4 * kLargestSide) {
+  // No screen needs more; a larger request is a layer scaled far beyond any screen.
+  if (width <= 0 || height <= 0 || static_cast<int64_t>(width) * height > kLargestPicture) {
     return nullptr;
   }
   const auto& cached = impl_->cached;
