@@ -6,7 +6,9 @@
 #include <typeinfo>
 #include <vector>
 
+#include "avfoundation/AVVideoLayer.h"
 #include "render/RoundedRect.h"
+#include "render/VideoPainter.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIView.h"
 #include "uikit/UIVisualEffectView.h"
@@ -125,7 +127,7 @@ void LayerPainter::paint(const CALayer& layer, UIView* view, const LayerState& s
   cairo_get_matrix(cr_, &toDevice);
   double scale = deviceScaleOf(toDevice);
   bool shadow = state.hasShadow();
-  CGRect own = transformedBounds(toDevice, drawnRect(view, state));
+  CGRect own = transformedBounds(toDevice, drawnRect(layer, view, state));
   if (shadow) own = CGRectInset(own, -state.shadowReach() * scale, -state.shadowReach() * scale);
   bool ownVisible = !isCulled(own);
   if (!ownVisible && (state.masksToBounds || layer.sublayers().empty())) return;
@@ -182,6 +184,9 @@ void LayerPainter::paintBody(const CALayer& layer, UIView* view, const LayerStat
   }
   if (ownPartVisible) {
     if (layer.contents()) paintContents(cr_, layer.contents().get(), bounds);
+    if (const auto* video = dynamic_cast<const AVVideoLayer*>(&layer)) {
+      paintVideoLayer(cr_, *video, bounds);
+    }
     cairo_save(cr_);
     const_cast<CALayer&>(layer).drawInContext(cr_);
     cairo_restore(cr_);
@@ -277,7 +282,7 @@ void LayerPainter::paintShadow(cairo_pattern_t* picture, const LayerState& state
 
 CGRect LayerPainter::subtreeExtent(const CALayer& layer, const LayerState& state,
                                    const cairo_matrix_t& toDevice) {
-  CGRect extent = transformedBounds(toDevice, drawnRect(viewOfLayer(layer), state));
+  CGRect extent = transformedBounds(toDevice, drawnRect(layer, viewOfLayer(layer), state));
   if (state.hasShadow()) {
     double reach = state.shadowReach() * deviceScaleOf(toDevice);
     extent = CGRectInset(extent, -reach, -reach);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "avfoundation/AVVideoLayer.h"
 #include "quartz/CAAnimationTimeline.h"
 #include "uikit/UIImageView.h"
 #include "uikit/UIView.h"
@@ -145,7 +146,13 @@ double LayerState::shadowReach() const {
          std::max(std::abs(shadowOffset.width), std::abs(shadowOffset.height)) + 1;
 }
 
-CGRect drawnRect(const UIView* view, const LayerState& state) {
+CGRect drawnRect(const CALayer& layer, const UIView* view, const LayerState& state) {
+  if (const auto* video = dynamic_cast<const AVVideoLayer*>(&layer)) {
+    auto frame = video->currentVideoFrame();
+    if (!frame) return state.bounds;
+    return CGRectUnion(state.bounds, AVVideoLayer::videoRectFor(frame->naturalSize(), state.bounds,
+                                                                video->videoGravity()));
+  }
   const auto* imageView = dynamic_cast<const UIImageView*>(view);
   if (!imageView || !imageView->image()) return state.bounds;
   CGRect image = UIImageView::imageRectForContentMode(imageView->image()->size(), state.bounds,

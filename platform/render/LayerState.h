@@ -52,8 +52,9 @@ struct LayerState {
 };
 
 // Where a layer's own drawing may go, in its bounds coordinates: its bounds, and for an image
-// view the image's rectangle too (an aspect-filled image overflows an unclipped view).
-CGRect drawnRect(const UIView* view, const LayerState& state);
+// view the image's rectangle too (an aspect-filled image overflows an unclipped view), and for a
+// video layer its video's.
+CGRect drawnRect(const CALayer& layer, const UIView* view, const LayerState& state);
 
 // The rectangle's bounding box under a matrix.
 CGRect transformedBounds(const cairo_matrix_t& matrix, CGRect rect);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 
+#include "avfoundation/AVVideoLayer.h"
 #include "quartz/CAAnimationTimeline.h"
 #include "render/LayerPainter.h"
 #include "render/LayerState.h"
@@ -84,6 +85,15 @@ size_t signatureOf(const CALayer& layer, const UIView* view, const LayerState& s
   combine(seed, static_cast<size_t>(state.continuousCorners) << 1 |
                     static_cast<size_t>(state.masksToBounds));
   combine(seed, reinterpret_cast<size_t>(layer.contents().get()));
+  if (const auto* video = dynamic_cast<const AVVideoLayer*>(&layer)) {
+    combine(seed, std::hash<std::string>()(video->videoGravity()));
+    combine(seed, static_cast<size_t>(video->isVideoMirrored()));
+    // Where the video reaches: an aspect fill overflows the layer, and its last frame going
+    // must clear all of it.
+    auto frame = video->currentVideoFrame();
+    CGSize natural = frame ? frame->naturalSize() : CGSizeZero;
+    combine(seed, natural.width), combine(seed, natural.height);
+  }
   if (view) {
     combine(seed, reinterpret_cast<size_t>(view));
     combine(seed, static_cast<size_t>(view->contentMode()));
@@ -108,7 +118,7 @@ class Survey {
     ScreenRenderer::Record record;
     record.layer = layer.weak_from_this();
     double scale = std::sqrt(std::abs(toDevice.xx * toDevice.yy - toDevice.xy * toDevice.yx));
-    CGRect own = transformedBounds(toDevice, drawnRect(view, state));
+    CGRect own = transformedBounds(toDevice, drawnRect(layer, view, state));
     double margin = kMarginPixels + (state.hasShadow() ? state.shadowReach() * scale : 0);
     record.extent = CGRectIntersection(CGRectInset(own, -margin, -margin), clip);
     record.signature = signatureOf(layer, view, state, style, parentSignature, index);

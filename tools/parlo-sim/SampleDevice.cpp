@@ -212,17 +212,26 @@ bool writeSampleContent(std::string& error) {
       return false;
     }
   }
-#ifdef PARLO_SAMPLE_MOVIE
-  std::error_code copyError;
-  auto movie = DeviceRoot::resolve(library + "IMG_0005.MP4");
-  if (!movie ||
-      !std::filesystem::copy_file(PARLO_SAMPLE_MOVIE, *movie,
-                                  std::filesystem::copy_options::overwrite_existing, copyError)) {
-    std::fprintf(stderr, "The sample movie %s could not be copied; the library has no movie.\n",
-                 PARLO_SAMPLE_MOVIE);
-  }
+#if defined(PARLO_SAMPLE_MOVIE) && defined(PARLO_CAMERA_FRONT_CLIP) && \
+    defined(PARLO_CAMERA_BACK_CLIP)
+  // Clips made at build time; the device works without them (no movie, no cameras).
+  auto copyBuilt = [](const char* built, const std::string& devicePath, const char* what) {
+    std::error_code copyError;
+    auto target = DeviceRoot::resolve(devicePath);
+    if (!target ||
+        !std::filesystem::copy_file(built, *target,
+                                    std::filesystem::copy_options::overwrite_existing, copyError)) {
+      std::fprintf(stderr, "The %s %s could not be copied; the device has none.\n", what, built);
+    }
+  };
+  copyBuilt(PARLO_SAMPLE_MOVIE, library + "IMG_0005.MP4", "sample movie");
+  const std::string cameras = "/var/mobile/Library/ParloSim/Camera/";
+  copyBuilt(PARLO_CAMERA_FRONT_CLIP, cameras + "front.mp4", "front camera's clip");
+  copyBuilt(PARLO_CAMERA_BACK_CLIP, cameras + "back.mp4", "back camera's clip");
 #else
-  std::fprintf(stderr, "ffmpeg was not found when building: the photo library has no movie.\n");
+  std::fprintf(stderr,
+               "ffmpeg was not found when building: the photo library has no movie and the "
+               "device no cameras.\n");
 #endif
 
   plist::Value switchOn = plist::Dictionary{{"toggleParlo", true}};
@@ -253,6 +262,7 @@ bool SampleDevice::create(const std::string& hostRoot, Kind kind, std::string& e
       "/System/Library/CoreServices/Symbols",
       "/var/mobile/Library/Preferences",
       "/var/mobile/Media/DCIM/100APPLE",
+      "/var/mobile/Library/ParloSim/Camera",
       home + "/Documents",
       home + "/Library/Preferences",
       home + "/Library/Caches",
