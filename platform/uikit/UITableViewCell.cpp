@@ -216,6 +216,14 @@ void UITableViewCell::didMoveToWindow() {
   }
 }
 
+void UITableViewCell::didAddSubview(const std::shared_ptr<UIView>& subview) {
+  UIView::didAddSubview(subview);
+  if (!contentView_ || subview == contentView_ || subview == separatorView_) return;
+  // Moving a subview within the cell does not come back here.
+  bringSubviewToFront(contentView_);
+  if (separatorView_) bringSubviewToFront(separatorView_);
+}
+
 // ---- Separator and section corners ----
 
 void UITableViewCell::setSeparatorInset(UIEdgeInsets insets) {

@@ -119,6 +119,9 @@ class UITableViewCell : public UIView {
 
   void layoutSubviews() override;
   void didMoveToWindow() override;
+  // Views added to the cell itself go behind its content view, as on the platform, so that the
+  // content (and the controls in it) stays in front and keeps its touches.
+  void didAddSubview(const std::shared_ptr<UIView>& subview) override;
   void setBackgroundColor(std::shared_ptr<UIColor> color) override;
 
  private:

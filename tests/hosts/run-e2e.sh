@@ -22,6 +22,12 @@
 #   --setting KEY VALUE          stores a setting in the host app's settings file
 #   --check-chat-file USERNAME JSONL   after the run, that user's chat file holds these records
 #   --check-chat 'CHECK|DUMP|...'      checks the chat screen in dumps (check_chat_geometry.py)
+#   --check-settings JSON        after the run, the settings file holds exactly these values
+#                                (check_settings.py; needs --parlo-files)
+#   --check-video DEVICE_PATH    after the run, the call video holds the bytes of that file
+#   --check-no-chat-file USERNAME   after the run, that user has no chat file
+#   --check-settings-screen 'CHECK|DUMP|...'   checks the settings screen and the options menu's
+#                                effects in dumps (check_settings_screen.py)
 set -euo pipefail
 
 sim=$1
@@ -47,6 +53,10 @@ chats=()
 settings=()
 chat_files=()
 chat_checks=()
+settings_file=""
+videos=()
+no_chat_files=()
+screen_checks=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --host) host=$2; shift 2 ;;
@@ -69,6 +79,10 @@ while [ $# -gt 0 ]; do
     --setting) settings+=("$2" "$3"); shift 3 ;;
     --check-chat-file) chat_files+=("$2" "$3"); shift 3 ;;
     --check-chat) chat_checks+=("$2"); shift 2 ;;
+    --check-settings) settings_file=$2; shift 2 ;;
+    --check-video) videos+=("$2"); shift 2 ;;
+    --check-no-chat-file) no_chat_files+=("$2"); shift 2 ;;
+    --check-settings-screen) screen_checks+=("$2"); shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -126,8 +140,11 @@ if [ -n "$inbox_for" ]; then
 fi
 
 documents="$root$(python3 "$(dirname "$0")/container_path.py" com.burbn.instagram)/Documents"
-if [ $((${#chats[@]} + ${#settings[@]} + ${#chat_files[@]})) -gt 0 ] && [ -z "$files_tool" ]; then
-  echo "--chat, --setting and --check-chat-file need --parlo-files" >&2
+if [ $((${#chats[@]} + ${#settings[@]} + ${#chat_files[@]})) -gt 0 ] || [ -n "$settings_file" ]; then
+  needs_tool=1
+fi
+if [ -n "${needs_tool:-}" ] && [ -z "$files_tool" ]; then
+  echo "--chat, --setting, --check-chat-file and --check-settings need --parlo-files" >&2
   exit 2
 fi
 for ((i = 0; i < ${#chats[@]}; i += 2)); do
@@ -183,6 +200,24 @@ for ((i = 0; i < ${#chat_files[@]}; i += 2)); do
 done
 for wanted in ${chat_checks[@]+"${chat_checks[@]}"}; do
   python3 "$(dirname "$0")/check_chat_geometry.py" "$work/out" "$wanted"
+done
+for wanted in ${screen_checks[@]+"${screen_checks[@]}"}; do
+  python3 "$(dirname "$0")/check_settings_screen.py" "$work/out" "$wanted"
+done
+if [ -n "$settings_file" ]; then
+  python3 "$(dirname "$0")/check_settings.py" "$files_tool" "$root" "$documents" "$settings_file"
+fi
+for path in ${videos[@]+"${videos[@]}"}; do
+  if ! cmp -s "$root$path" "$documents/fakecall-video.mp4"; then
+    echo "the call video does not hold the bytes of $path" >&2
+    exit 1
+  fi
+done
+for name in ${no_chat_files[@]+"${no_chat_files[@]}"}; do
+  if [ -e "$documents/ParloChats/$name.plist" ]; then
+    echo "$name still has a chat file" >&2
+    exit 1
+  fi
 done
 if [ -n "$dump" ]; then
   python3 "$(dirname "$0")/check_dump.py" "$work/out/$dump"

@@ -68,6 +68,19 @@ class TemporaryDeviceRoot {
     }
   }
   // Every image of the add-on's asset folder.
+  // The system symbols the asset build draws, where the platform looks them up.
+  void installBuiltSymbols() const {
+    const std::filesystem::path built = builtAssets();
+    if (built.empty()) return;
+    const std::filesystem::path target = host("/System/Library/CoreServices/Symbols");
+    std::filesystem::create_directories(target);
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(built / "symbols", error)) {
+      if (entry.path().extension() != ".png") continue;
+      std::filesystem::copy_file(entry.path(), target / entry.path().filename(), error);
+    }
+  }
+
   void installEveryBuiltAsset(ScaleVariant variant) const {
     const std::filesystem::path built = builtAssets();
     if (built.empty()) return;

@@ -8,6 +8,7 @@
 #include "foundation/RunLoop.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UILabel.h"
+#include "uikit/UISwitch.h"
 #include "uikit/UITableView.h"
 #include "uikit/UIWindow.h"
 
@@ -548,6 +549,27 @@ class BubbleCell : public UITableViewCell {
 OBJC_CLASS_IMPL(BubbleCell) {}
 
 namespace {
+
+TEST_F(TableViews, ViewsAddedToTheCellItselfGoBehindItsContentWhoseControlsKeepTheirTouches) {
+  auto cell = UITableViewCell::alloc()->initWithStyle(UITableViewCellStyleDefault, "");
+  cell->setFrame(CGRectMake(0, 100, 390, 75));
+  window->addSubview(cell);
+  auto toggle = UISwitch::alloc()->initWithFrame(CGRectMake(300, 22, 0, 0));
+  cell->contentView()->addSubview(toggle);
+  // A card over the whole cell, added after the content view.
+  auto card = UIView::alloc()->initWithFrame(CGRectMake(5, 5, 380, 65));
+  card->setBackgroundColor(UIColor::whiteColor());
+  cell->addSubview(card);
+  window->layoutIfNeeded();
+
+  tap(CGPointMake(325, 137));
+
+  const auto& order = cell->subviews();
+  ASSERT_EQ(order.size(), 2u);
+  EXPECT_EQ(order[0], card);
+  EXPECT_EQ(order[1], cell->contentView());
+  EXPECT_TRUE(toggle->isOn());
+}
 
 TEST_F(TableViews, CellsPlaceTheirBuiltInViewsAndAccessoriesButLeaveWhatASubclassPlaced) {
   auto root = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 390, 200));

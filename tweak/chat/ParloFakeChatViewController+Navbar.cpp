@@ -5,6 +5,7 @@
 #include "chat/ParloFakeChatViewController.h"
 #include "chat/UIColor+Appearance.h"
 #include "foundation/NSDictionary.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingManager.h"
 #include "uikit/NSAttributedString.h"
 #include "uikit/NSStringDrawing.h"
@@ -49,6 +50,10 @@ void ParloFakeChatViewController::layoutIntroBannerView() {
 }
 
 void ParloFakeChatViewController::updateIntroBannerDetails() {
+  // From the store, not the strings read at load: a count saved since then must show.
+  const std::string name = recipientKeyName();
+  followersCountString_ = storedString(SettingKeys::followersCount(name), "35.5K");
+  postCountString_ = storedString(SettingKeys::postCount(name), "5.3K");
   if (!introBannerView_) return;
   const std::string followers = followersCountString_ ? followersCountString_->UTF8String() : "";
   const std::string posts = postCountString_ ? postCountString_->UTF8String() : "";
@@ -57,7 +62,6 @@ void ParloFakeChatViewController::updateIntroBannerDetails() {
 }
 
 void ParloFakeChatViewController::updateVerificationStatus(bool verified) {
-  isVerified_ = verified;
   if (verifiedImage_) verifiedImage_->setAlpha(verified ? 1 : 0);
   if (introBannerView_) introBannerView_->updateVerificationStatus(verified);
 }

@@ -35,12 +35,6 @@ std::shared_ptr<Cell> dequeue(const std::shared_ptr<UITableView>& table, const s
   return Cell::alloc()->initWithStyle(UITableViewCellStyleDefault, id);
 }
 
-std::shared_ptr<NSString> stringSetting(const std::string& key, const char* fallback) {
-  auto value = std::dynamic_pointer_cast<NSString>(
-      SettingManager::sharedInstance()->objectForKey(key, NSString::string(fallback)));
-  return value ? value : NSString::string(fallback);
-}
-
 std::shared_ptr<UILabel> likeLabelOf(const std::shared_ptr<UIView>& view) {
   if (auto cell = std::dynamic_pointer_cast<OutgoingChatCell>(view)) return cell->likeLabel();
   if (auto cell = std::dynamic_pointer_cast<IncomingChatCell>(view)) return cell->likeLabel();
@@ -48,6 +42,17 @@ std::shared_ptr<UILabel> likeLabelOf(const std::shared_ptr<UIView>& view) {
 }
 
 }  // namespace
+
+std::shared_ptr<NSString> ParloFakeChatViewController::storedString(const std::string& key,
+                                                                    const char* fallback) {
+  auto value = std::dynamic_pointer_cast<NSString>(
+      SettingManager::sharedInstance()->objectForKey(key, NSString::string(fallback)));
+  return value ? value : NSString::string(fallback);
+}
+
+std::string ParloFakeChatViewController::recipientKeyName() const {
+  return recipientUsernameString_ ? recipientUsernameString_->UTF8String() : "";
+}
 
 // The notification centre holds its observers weakly and forgets them once they are gone, so
 // nothing is left to unregister here.
@@ -66,12 +71,11 @@ void ParloFakeChatViewController::viewDidLoad() {
   UIViewController::viewDidLoad();
   view()->setBackgroundColor(UIColor::systemBackgroundColor());
 
-  const auto settings = SettingManager::sharedInstance();
-  const std::string name = recipientUsernameString_ ? recipientUsernameString_->UTF8String() : "";
-  callerUsernameString_ = stringSetting("profileUsername", "Your Username");
-  followersCountString_ = stringSetting(SettingKeys::followersCount(name), "35.5K");
-  postCountString_ = stringSetting(SettingKeys::postCount(name), "5.3K");
-  isVerified_ = settings->boolForKey(SettingKeys::isVerified(name), true);
+  const std::string name = recipientKeyName();
+  callerUsernameString_ = storedString("profileUsername", "Your Username");
+  followersCountString_ = storedString(SettingKeys::followersCount(name), "35.5K");
+  postCountString_ = storedString(SettingKeys::postCount(name), "5.3K");
+  isVerified_ = SettingManager::sharedInstance()->boolForKey(SettingKeys::isVerified(name), true);
 
   layoutTableView();
   layoutIntroBannerView();
@@ -381,9 +385,8 @@ std::shared_ptr<NSString> ParloFakeChatViewController::timeWithFormat(const std:
   return NSString::string(formatter->stringFromDate(*NSDate::date()));
 }
 
-// ---- Filled in by the options menu and the call flow ----
+// ---- Filled in by the call flow ----
 
-void ParloFakeChatViewController::presentOptionsVC() {}
 void ParloFakeChatViewController::beginAudioCall() {}
 void ParloFakeChatViewController::joinCallTapped() {}
 void ParloFakeChatViewController::joinTapGesture(std::shared_ptr<UIGestureRecognizer>) {}
@@ -395,7 +398,13 @@ OBJC_CLASS_IMPL(ParloFakeChatViewController) {
       .method("dismissVC", &ParloFakeChatViewController::dismissVC)
       .method("dismissChatInputView", &ParloFakeChatViewController::dismissChatInputView)
       .method("saveChatData", &ParloFakeChatViewController::saveChatData)
+      .method("deleteChatData", &ParloFakeChatViewController::deleteChatData)
       .method("presentOptionsVC", &ParloFakeChatViewController::presentOptionsVC)
+      .method("presentSettingVC", &ParloFakeChatViewController::presentSettingVC)
+      .method("presentFollowersAlert", &ParloFakeChatViewController::presentFollowersAlert)
+      .method("presentPostsAlert", &ParloFakeChatViewController::presentPostsAlert)
+      .method("beginIncomingCall", &ParloFakeChatViewController::beginIncomingCall)
+      .method("showCallStatus", &ParloFakeChatViewController::showCallStatus)
       .method("beginAudioCall", &ParloFakeChatViewController::beginAudioCall)
       .method("joinCallTapped", &ParloFakeChatViewController::joinCallTapped)
       .method("joinTapGesture:", &ParloFakeChatViewController::joinTapGesture)

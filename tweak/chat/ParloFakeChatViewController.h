@@ -57,15 +57,27 @@ class ParloFakeChatViewController : public UIViewController,
   void dismissVC();
   void dismissChatInputView();
   void saveChatData();
-  // The options menu, from a tap on the user name.
+  // Removes the chat file now and empties the list half a second later.
+  void deleteChatData();
+
+  // ---- Options menu (from a tap on the user name) ----
   void presentOptionsVC();
+  // The settings screen, as a card sheet over the chat.
+  void presentSettingVC();
+  // The count editors; "SAVE" stores the text as typed and rewrites the counts line.
+  void presentFollowersAlert();
+  void presentPostsAlert();
+  // Filled in by the call flow: an incoming call starts ringing, and the bar shows the call.
+  // "Start incoming call" runs both after the stored incoming delay.
+  void beginIncomingCall();
+  void showCallStatus();
   // The call flow, from the bar's audio button, the "JOIN" pill and a started call's row.
   void beginAudioCall();
   void joinCallTapped();
   void joinTapGesture(std::shared_ptr<UIGestureRecognizer> recognizer);
-  // Shows or hides the badges in the bar and in the profile block.
+  // Shows or hides the badges in the bar and in the profile block; `isVerified` stays as loaded.
   void updateVerificationStatus(bool verified);
-  // The profile block's counts line from the recipient's stored counts.
+  // Reads both counts from the store again and rewrites the profile block's counts line.
   void updateIntroBannerDetails();
 
   void likeTapGesture(std::shared_ptr<UIGestureRecognizer> recognizer);
@@ -124,8 +136,18 @@ class ParloFakeChatViewController : public UIViewController,
   std::shared_ptr<UIImageView> joinIconImage() const { return joinIconImage_; }
   std::shared_ptr<UILabel> joinIconLabel() const { return joinIconLabel_; }
   std::shared_ptr<UIImpactFeedbackGenerator> haptic() const { return haptic_; }
+  // The delay of the latest staged incoming call, in seconds.
+  double incomingCallDelay() const { return incomingCallDelay_; }
 
  private:
+  // The string stored under `key`, or `fallback` when there is none (or it is not a string).
+  static std::shared_ptr<NSString> storedString(const std::string& key, const char* fallback);
+  // The recipient's name as the per-recipient keys spell it.
+  std::string recipientKeyName() const;
+  // A count editor: "SAVE" stores the field's text under `key`.
+  void presentCountAlert(const std::string& title, const std::string& message,
+                         const std::string& placeholder, const std::string& key);
+
   // The record of a row, or nil for a row the list no longer has.
   std::shared_ptr<ChatDataModel> recordAt(long row) const;
   // The row under the recogniser's touch; -1 when the touch is on no row of the list.

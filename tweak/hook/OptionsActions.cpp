@@ -4,6 +4,7 @@
 #include "foundation/NSData.h"
 #include "foundation/NSLog.h"
 #include "hook/ThreadTitleHook.h"
+#include "settings/FakeCallSettingViewController.h"
 #include "uikit/UIImage.h"
 #include "uikit/UINavigationController.h"
 #include "uikit/UIViewController.h"
@@ -26,8 +27,11 @@ void launchFakeChat(const std::shared_ptr<UIViewController>& threadScreen,
 }
 
 void openSettings(const std::shared_ptr<UIViewController>& threadScreen) {
-  // The call settings screen is not part of the add-on yet; until it is, the entry only says so.
-  NSLog("Parlo: Open Settings over %s", threadScreen ? threadScreen->description().c_str() : "nil");
+  // Directly, in the default style: a card sheet the user can also swipe away.
+  if (threadScreen) {
+    threadScreen->presentViewController(FakeCallSettingViewController::alloc()->init(), true,
+                                        nullptr);
+  }
 }
 
 }  // namespace ThreadTitleHook

@@ -99,11 +99,22 @@ std::shared_ptr<SettingManager> SettingManager::sharedInstance() {
   return shared;
 }
 
-std::string SettingManager::settingsFilePath() {
+namespace {
+
+std::string documentsDirectory() {
   const std::vector<std::string> folders =
       NSSearchPathForDirectoriesInDomains(NSDocumentDirectory, NSUserDomainMask, true);
-  const std::string documents = folders.empty() ? std::string() : folders.back();
-  return documents + "/FakeCallSettings.plist";
+  return folders.empty() ? std::string() : folders.back();
+}
+
+}  // namespace
+
+std::string SettingManager::settingsFilePath() {
+  return documentsDirectory() + "/FakeCallSettings.plist";
+}
+
+std::string SettingManager::fakeCallVideoPath() {
+  return documentsDirectory() + "/fakecall-video.mp4";
 }
 
 SettingManager::Contents SettingManager::read() {

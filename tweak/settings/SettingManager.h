@@ -31,6 +31,8 @@ class SettingManager : public NSObject {
 
   // The device path of the settings file: "<Documents>/FakeCallSettings.plist".
   static std::string settingsFilePath();
+  // The device path of the call video beside it: "<Documents>/fakecall-video.mp4".
+  static std::string fakeCallVideoPath();
 
   // Setters. Each reads the whole file, sets one key and writes the whole file back. They return
   // whether the file was written; the add-on's screens ignore it, tools report it.

@@ -1,0 +1,12 @@
+#include "settings/SwitchCell.h"
+
+std::shared_ptr<SwitchCell> SwitchCell::initWithStyle(UITableViewCellStyle style,
+                                                      const std::string& reuseIdentifier) {
+  initWithCard(style, reuseIdentifier, "autoSaveMessage");
+  return selfAs<SwitchCell>();
+}
+
+OBJC_CLASS_IMPL(SwitchCell) {
+  c.method("toggleSwitch", &SwitchCell::toggleSwitch)
+      .method("setToggleSwitch:", &SwitchCell::setToggleSwitch);
+}
