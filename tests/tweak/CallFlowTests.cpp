@@ -2,6 +2,8 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,19 @@ void tap(CGPoint point) {
   RunLoop::advance(0.05);
   app->touchUp(point);
   RunLoop::advance(0.01);
+}
+
+// The records of a chat file as an independent keyed-archive reader reads them, one JSON line
+// each; empty when it cannot read the file.
+std::string readByTheIndependentReader(const fs::path& file, const fs::path& out) {
+  const std::string command = "python3 '" PARLO_SOURCE_DIR
+                              "/tests/tweak/read_chat_archive.py' read '" +
+                              file.string() + "' >'" + out.string() + "'";
+  if (std::system(command.c_str()) != 0) return "";
+  std::ifstream in(out);
+  std::stringstream lines;
+  lines << in.rdbuf();
+  return lines.str();
 }
 
 const CGRect kBannerShown = CGRectMake(10, 45, kWidth - 20, 100);
@@ -479,6 +494,12 @@ TEST_F(CallFlow, ClosingTheChatEndsItsCallOrDeclinesTheRingingOneAndSavesTheEnd)
       EXPECT_FALSE(model->activeCall);
     }
     EXPECT_EQ(found, c.saved);
+    const fs::path file = *DeviceRoot::resolve(
+        *ChatStore::storeWithUsername(NSString::string(kUser))->chatFilePath());
+    const std::string lines = readByTheIndependentReader(file, device_.path() / "records.jsonl");
+    EXPECT_NE(lines.find("\"messageType\": \"" + c.saved.back() + "\""), std::string::npos)
+        << lines;
+    EXPECT_EQ(lines.find("\"activeCall\": true"), std::string::npos) << lines;
     fs::remove(*DeviceRoot::resolve(
         *ChatStore::storeWithUsername(NSString::string(kUser))->chatFilePath()));
   }
