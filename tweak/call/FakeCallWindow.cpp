@@ -27,10 +27,11 @@ std::shared_ptr<UIImage> asset(const char* name) {
   return UIImage::imageWithContentsOfFile(std::string(kAssets) + name);
 }
 
-// The window of the call under way, or fading out.
+// The window of the call under way, or fading out. Never destroyed: a call still open when the
+// process exits must not be torn down after the notification centre and the application.
 std::shared_ptr<FakeCallWindow>& currentWindow() {
-  static std::shared_ptr<FakeCallWindow> window;
-  return window;
+  static auto* window = new std::shared_ptr<FakeCallWindow>();
+  return *window;
 }
 
 // Seconds as a dispatch delta; a delay too long for the clock waits for ever.
