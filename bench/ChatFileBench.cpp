@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ChatSamples.h"
 #include "chat/ChatDataModel.h"
 #include "chat/ChatFile.h"
 #include "chat/ChatStore.h"
@@ -76,26 +77,8 @@ void BM_ChatFileDecode(benchmark::State& state) {
 }
 BENCHMARK(BM_ChatFileDecode)->Unit(benchmark::kMillisecond);
 
-// A device root of its own in a temporary folder, with the app's Documents folder.
-class ScratchDevice {
- public:
-  ScratchDevice() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "parlo-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    root_ = pattern;
-    DeviceRoot::setPath(root_);
-    NSSetHomeDirectory("/var/mobile/Containers/Data/Application/BENCH");
-    std::filesystem::create_directories(root_ +
-                                        "/var/mobile/Containers/Data/Application/BENCH/Documents");
-  }
-  ~ScratchDevice() { std::filesystem::remove_all(root_); }
-
- private:
-  std::string root_;
-};
-
 void BM_ChatStoreSave(benchmark::State& state) {
-  ScratchDevice device;
+  ChatSamples::ScratchDevice device;
   auto records = longChat();
   auto store = ChatStore::storeWithUsername(NSString::string("alice"));
   for (auto _ : state) {
@@ -106,7 +89,7 @@ void BM_ChatStoreSave(benchmark::State& state) {
 BENCHMARK(BM_ChatStoreSave)->Unit(benchmark::kMillisecond);
 
 void BM_ChatStoreLoad(benchmark::State& state) {
-  ScratchDevice device;
+  ChatSamples::ScratchDevice device;
   auto store = ChatStore::storeWithUsername(NSString::string("alice"));
   if (!store->saveChatData(longChat())) std::abort();
   for (auto _ : state) {

@@ -6,11 +6,18 @@
 // at the end of a message and the odd line break, so that a measurement cache sees about as many
 // distinct words and texts as in a real chat.
 
+#include <stdlib.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "foundation/DeviceRoot.h"
+#include "foundation/NSPathUtilities.h"
 
 class ChatDataModel;
 class UIImage;
@@ -32,5 +39,23 @@ std::vector<std::shared_ptr<ChatDataModel>> records(size_t count, uint64_t seed 
 // A 150-pixel photo-like profile picture (a diagonal gradient with a disc), decoded from PNG as
 // a downloaded avatar is.
 std::shared_ptr<UIImage> avatar();
+
+// A device root of its own in a temporary folder, with the app's Documents folder.
+class ScratchDevice {
+ public:
+  ScratchDevice() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "parlo-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) std::abort();
+    root_ = pattern;
+    DeviceRoot::setPath(root_);
+    NSSetHomeDirectory("/var/mobile/Containers/Data/Application/BENCH");
+    std::filesystem::create_directories(root_ +
+                                        "/var/mobile/Containers/Data/Application/BENCH/Documents");
+  }
+  ~ScratchDevice() { std::filesystem::remove_all(root_); }
+
+ private:
+  std::string root_;
+};
 
 }  // namespace ChatSamples

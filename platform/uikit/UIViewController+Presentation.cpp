@@ -8,6 +8,7 @@
 #include "foundation/RunLoop.h"
 #include "runtime/RuntimeError.h"
 #include "uikit/UIPanGestureRecognizer.h"
+#include "uikit/UIScrollView.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
 
@@ -28,7 +29,8 @@ class UIDimmingView : public UIView {
 };
 
 // The sheet's card, which holds the presented view. The user drags it down to dismiss: further
-// than a third of its height, or with a downward flick.
+// than a third of its height, or with a downward flick. A downward drag on content that scrolls
+// moves the sheet while that content is at its top, and scrolls the content otherwise.
 class UIDropShadowView : public UIView {
   OBJC_CLASS(UIDropShadowView, UIView);
 
@@ -41,6 +43,7 @@ class UIDropShadowView : public UIView {
     dimming_ = dimming;
     shownFrame_ = shownFrame;
     auto pan = UIPanGestureRecognizer::alloc()->initWithTarget(self(), "handlePan:");
+    pan->setDelegate(self());
     addGestureRecognizer(pan);
   }
 
@@ -52,10 +55,29 @@ class UIDropShadowView : public UIView {
     auto presented = presented_.lock();
     if (!pan || !presented || presented->isModalInPresentation()) return false;
     CGPoint moved = pan->translationInView(nullptr);
-    return moved.y > 0 && moved.y >= std::abs(moved.x);
+    if (!(moved.y > 0 && moved.y >= std::abs(moved.x))) return false;
+    // Content scrolled down takes the drag back up to its top first.
+    auto touched = hitTest(pan->locationInView(selfAs<UIView>()), nullptr);
+    for (auto view = touched; view && view.get() != this; view = view->superview()) {
+      auto scroll = std::dynamic_pointer_cast<UIScrollView>(view);
+      if (scroll && scroll->contentOffset().y > scroll->minimumContentOffset().y + 0.5) {
+        return false;
+      }
+    }
+    return true;
   }
 
  private:
+  // The content's scrolling waits until the sheet's drag has failed, so that the sheet, not the
+  // content, follows a downward drag that starts at the content's top.
+  bool shouldBeRequiredToFail(std::shared_ptr<UIGestureRecognizer>,
+                              std::shared_ptr<UIGestureRecognizer> other) {
+    auto view = other ? other->view() : nullptr;
+    auto scroll = std::dynamic_pointer_cast<UIScrollView>(view);
+    return scroll && other == scroll->panGestureRecognizer() &&
+           view->isDescendantOfView(selfAs<UIView>());
+  }
+
   void handlePan(std::shared_ptr<UIPanGestureRecognizer> pan) {
     auto presented = presented_.lock();
     if (!presented || presented->isBeingDismissed()) return;
@@ -134,7 +156,9 @@ void transition(bool animated, double duration, const std::function<void()>& cha
 OBJC_CLASS_IMPL(UITransitionView) {}
 OBJC_CLASS_IMPL(UIDimmingView) {}
 OBJC_CLASS_IMPL(UIDropShadowView) {
-  c.method("handlePan:", &UIDropShadowView::handlePan);
+  c.method("handlePan:", &UIDropShadowView::handlePan)
+      .method("gestureRecognizer:shouldBeRequiredToFailByGestureRecognizer:",
+              &UIDropShadowView::shouldBeRequiredToFail);
 }
 
 // What one presentation added to the window.

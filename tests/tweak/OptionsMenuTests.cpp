@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "ScreenTouches.h"
 #include "TemporaryDeviceRoot.h"
 #include "chat/ChatStore.h"
 #include "chat/ParloFakeChatViewController.h"
@@ -26,33 +27,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using testsupport::screenCentre;
+using testsupport::tapAndSettle;
+using testsupport::visibleButtonTitled;
+
 constexpr const char* kUser = "maya.lindqvist";
 constexpr const char* kHome = "/var/mobile/Containers/Data/Application/OPTIONS-TEST";
-
-CGPoint centre(const std::shared_ptr<UIView>& view) {
-  const CGRect frame = view->convertRectToView(view->bounds(), nullptr);
-  return CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame));
-}
-
-void tap(CGPoint point) {
-  auto app = UIApplication::sharedApplication();
-  app->touchDown(point);
-  RunLoop::advance(0.05);
-  app->touchUp(point);
-  RunLoop::advance(1);
-}
-
-std::shared_ptr<UIButton> buttonTitled(const std::shared_ptr<UIView>& view,
-                                       const std::string& title) {
-  if (view->isHidden() || view->alpha() <= 0) return nullptr;
-  if (auto button = std::dynamic_pointer_cast<UIButton>(view)) {
-    if (button->currentTitle() == title) return button;
-  }
-  for (const auto& subview : view->subviews()) {
-    if (auto found = buttonTitled(subview, title)) return found;
-  }
-  return nullptr;
-}
 
 std::string text(const std::shared_ptr<UILabel>& label) {
   return label->text() ? label->text()->utf8() : "";
@@ -94,7 +74,7 @@ class OptionsMenu : public ::testing::Test {
   }
 
   void close() {
-    tap(centre(chat->backBtn()));
+    tapAndSettle(screenCentre(chat->backBtn()));
     chat.reset();
   }
 
@@ -104,20 +84,20 @@ class OptionsMenu : public ::testing::Test {
 
   // A tap on the user name, then on one of the sheet's buttons.
   void choose(const std::string& title) {
-    tap(centre(chat->usernameLabel()));
+    tapAndSettle(screenCentre(chat->usernameLabel()));
     ASSERT_TRUE(shown());
-    auto button = buttonTitled(window, title);
+    auto button = visibleButtonTitled(window, title);
     ASSERT_TRUE(button) << title;
-    tap(centre(button));
+    tapAndSettle(screenCentre(button));
     window->layoutIfNeeded();
   }
 
   void answer(const std::string& typed, const std::string& button) {
     ASSERT_TRUE(shown());
     UIKeyboard::shared().type(typed);
-    auto found = buttonTitled(window, button);
+    auto found = visibleButtonTitled(window, button);
     ASSERT_TRUE(found) << button;
-    tap(centre(found));
+    tapAndSettle(screenCentre(found));
     window->layoutIfNeeded();
   }
 
@@ -141,7 +121,7 @@ class OptionsMenu : public ::testing::Test {
 TEST_F(OptionsMenu, TheUserNameOpensASheetOfNineActionsInOrderWhoseCancelChangesNothing) {
   open();
 
-  tap(centre(chat->usernameLabel()));
+  tapAndSettle(screenCentre(chat->usernameLabel()));
 
   auto sheet = shown();
   ASSERT_TRUE(sheet);
@@ -164,7 +144,7 @@ TEST_F(OptionsMenu, TheUserNameOpensASheetOfNineActionsInOrderWhoseCancelChanges
   };
   EXPECT_EQ(actions, expected);
 
-  tap(centre(buttonTitled(window, "Cancel")));
+  tapAndSettle(screenCentre(visibleButtonTitled(window, "Cancel")));
   EXPECT_FALSE(chat->presentedViewController());
   EXPECT_FALSE(fs::exists(settingsFile()));
   EXPECT_EQ(RunLoop::pendingCount(), 0u);
@@ -299,12 +279,12 @@ TEST_F(OptionsMenu, SaveWritesTheChatAndDeleteRemovesTheFileThenEmptiesTheTable)
 TEST_F(OptionsMenu, ADeleteDoesNotHoldTheScreenThroughItsHalfSecond) {
   open();
   chat->sendTextMessageFromSender(NSString::string("gone"));
-  tap(centre(chat->usernameLabel()));
-  auto button = buttonTitled(window, "Delete chat data");
+  tapAndSettle(screenCentre(chat->usernameLabel()));
+  auto button = visibleButtonTitled(window, "Delete chat data");
   ASSERT_TRUE(button);
   auto app = UIApplication::sharedApplication();
-  app->touchDown(centre(button));
-  app->touchUp(centre(button));
+  app->touchDown(screenCentre(button));
+  app->touchUp(screenCentre(button));
   // The sheet's dismissal runs the handler; the chat closes before the half second is up.
   RunLoop::advance(0.3);
   std::weak_ptr<ParloFakeChatViewController> screen = chat;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ScreenTouches.h"
 #include "TemporaryDeviceRoot.h"
 #include "TestFiles.h"
 #include "TestImages.h"
@@ -32,37 +33,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using testsupport::screenCentre;
+using testsupport::tapAndSettle;
+using testsupport::visibleButtonTitled;
+
 constexpr const char* kHome = "/var/mobile/Containers/Data/Application/SETTINGS-SCREEN-TEST";
 constexpr const char* kLibrary = "/var/mobile/Media/DCIM/100APPLE/";
 
 CGRect onScreen(const std::shared_ptr<UIView>& view) {
   return view->convertRectToView(view->bounds(), nullptr);
-}
-
-CGPoint centre(const std::shared_ptr<UIView>& view) {
-  const CGRect frame = onScreen(view);
-  return CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame));
-}
-
-void tap(CGPoint point) {
-  auto app = UIApplication::sharedApplication();
-  app->touchDown(point);
-  RunLoop::advance(0.05);
-  app->touchUp(point);
-  RunLoop::advance(1);
-}
-
-// The visible button showing `title` among the window's views.
-std::shared_ptr<UIButton> buttonTitled(const std::shared_ptr<UIView>& view,
-                                       const std::string& title) {
-  if (view->isHidden() || view->alpha() <= 0) return nullptr;
-  if (auto button = std::dynamic_pointer_cast<UIButton>(view)) {
-    if (button->currentTitle() == title) return button;
-  }
-  for (const auto& subview : view->subviews()) {
-    if (auto found = buttonTitled(subview, title)) return found;
-  }
-  return nullptr;
 }
 
 // A controller that answers the header's actions, and records them.
@@ -115,7 +94,7 @@ class SettingsScreen : public ::testing::Test {
         screen->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(index, 0)));
   }
 
-  void tapRow(long index) { tap(centre(row(index)->titleLabel())); }
+  void tapRow(long index) { tapAndSettle(screenCentre(row(index)->titleLabel())); }
 
   std::shared_ptr<UIAlertController> alert() {
     return std::dynamic_pointer_cast<UIAlertController>(screen->presentedViewController());
@@ -125,9 +104,9 @@ class SettingsScreen : public ::testing::Test {
   void answer(const std::string& text, const std::string& button) {
     ASSERT_TRUE(alert());
     UIKeyboard::shared().type(text);
-    auto found = buttonTitled(window, button);
+    auto found = visibleButtonTitled(window, button);
     ASSERT_TRUE(found) << button;
-    tap(centre(found));
+    tapAndSettle(screenCentre(found));
   }
 
   void writeLibraryFile(const std::string& name, const std::vector<uint8_t>& bytes) {
@@ -152,13 +131,21 @@ OBJC_CLASS_IMPL(HeaderHost) {
   c.method("dismissVC", &HeaderHost::dismissVC);
 }
 
-TEST_F(SettingsScreen, BothEntriesShowItAsACardSheetThatTheCloseButtonOrASwipeDownCloses) {
+TEST_F(SettingsScreen, ItIsACardSheetThatTheCloseButtonOrASwipeDownClosesAndReleases) {
   open();
   EXPECT_EQ(screen->modalPresentationStyle(), UIModalPresentationAutomatic);
   EXPECT_EQ(onScreen(screen->view()).origin.y, 57);
+  // What it presents holds it only while shown.
+  tapRow(2);
+  answer("", "Cancel");
+  tapRow(0);
+  tapAndSettle(screenCentre(visibleButtonTitled(window, "Cancel")));
+  std::weak_ptr<FakeCallSettingViewController> closed = screen;
 
-  tap(centre(screen->headerView()->leftButton()));
+  tapAndSettle(screenCentre(screen->headerView()->leftButton()));
+  screen.reset();
   EXPECT_FALSE(thread->presentedViewController());
+  EXPECT_TRUE(closed.expired());
 
   open();
   auto app = UIApplication::sharedApplication();
@@ -225,10 +212,10 @@ TEST_F(SettingsScreen, EachSwitchWritesItsKeyAtEveryFlipAndItsRowTapWritesNothin
   tapRow(6);
   EXPECT_FALSE(fs::exists(*DeviceRoot::resolve(SettingManager::settingsFilePath())));
 
-  tap(centre(chat));
+  tapAndSettle(screenCentre(chat));
   EXPECT_FALSE(store->boolForKey("autoSaveMessage", true));
-  tap(centre(follow));
-  tap(centre(follow));
+  tapAndSettle(screenCentre(follow));
+  tapAndSettle(screenCentre(follow));
   EXPECT_TRUE(store->boolForKey("followEachOther", false));
   EXPECT_FALSE(store->boolForKey("autoSaveMessage", true));
 }
@@ -267,8 +254,8 @@ TEST_F(SettingsScreen, TheHeadersActionsTravelTheResponderChainAndAnUnansweredOn
     EXPECT_EQ(frame.size, CGSizeMake(40, 40));
   }
   EXPECT_EQ(onScreen(header->grabberView()), CGRectMake(175, 110, 40, 6));
-  tap(centre(header->rightButton()));
-  tap(centre(header->leftButton()));
+  tapAndSettle(screenCentre(header->rightButton()));
+  tapAndSettle(screenCentre(header->leftButton()));
 
   EXPECT_EQ(host->calls, std::vector<std::string>{"dismissVC"});
 }
@@ -348,7 +335,7 @@ TEST_F(SettingsScreen, APickedPhotoIsStoredAsAFullQualityJPEGOfTheOriginal) {
   EXPECT_EQ(picker->mediaTypes(), std::vector<std::string>{"public.image"});
   EXPECT_FALSE(picker->allowsEditing());
   testing::internal::CaptureStderr();
-  tap(centre(picker->itemViews().at(0)));
+  tapAndSettle(screenCentre(picker->itemViews().at(0)));
   const std::string log = testing::internal::GetCapturedStderr();
 
   EXPECT_FALSE(screen->presentedViewController());
@@ -378,7 +365,7 @@ TEST_F(SettingsScreen, AMovieInAnyContainerIsCopiedWholeAndAnUnreadableOneKeepsT
                                                             "public.video", "public.mpeg-4"}));
   EXPECT_EQ(picker->videoQuality(), UIImagePickerControllerQualityTypeHigh);
   ASSERT_EQ(picker->items().size(), 1u);
-  tap(centre(picker->itemViews().at(0)));
+  tapAndSettle(screenCentre(picker->itemViews().at(0)));
   EXPECT_FALSE(screen->presentedViewController());
   EXPECT_EQ(testsupport::readFile(videoFile()), std::string(movie.begin(), movie.end()));
 
@@ -407,7 +394,7 @@ TEST_F(SettingsScreen, AMovieInAnyContainerIsCopiedWholeAndAnUnreadableOneKeepsT
 
 TEST_F(SettingsScreen, OnceShownNoTableCellInTheProcessShowsASelectionHighlight) {
   open();
-  tap(centre(screen->headerView()->leftButton()));
+  tapAndSettle(screenCentre(screen->headerView()->leftButton()));
 
   auto elsewhere = UITableViewCell::alloc()->initWithStyle(UITableViewCellStyleDefault, "x");
   thread->view()->addSubview(elsewhere);

@@ -9,6 +9,7 @@
 #include "uikit/UIApplication.h"
 #include "uikit/UIButton.h"
 #include "uikit/UINavigationController.h"
+#include "uikit/UIScrollView.h"
 #include "uikit/UITextField.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
@@ -251,6 +252,51 @@ TEST_F(ViewControllerTest, ASheetDraggedDownFarEnoughOrFlickedIsDismissed) {
     EXPECT_EQ(root->presentedViewController() == nullptr, c.dismissed);
     if (!c.dismissed) {
       EXPECT_EQ(screenFrame(sheet->view()).origin.y, 57);
+      root->dismissViewControllerAnimated(false, nullptr);
+      RunLoop::advance(0);
+    }
+  }
+}
+
+TEST_F(ViewControllerTest, ADownwardDragOnScrollingContentMovesTheSheetOnlyFromTheContentsTop) {
+  struct Case {
+    const char* name;
+    CGFloat startOffset;  // of the content
+    CGFloat distance;     // of the drag, downward
+    bool dismissed;
+    CGFloat endOffset;
+  };
+  const std::vector<Case> cases = {
+      {"down from the top", 0, 400, true, 0},
+      {"down from further on", 300, 200, false, 100},
+      {"up from the top", 0, -200, false, 200},
+  };
+  auto app = UIApplication::sharedApplication();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto sheet = controller("sheet");
+    auto content = UIScrollView::alloc()->initWithFrame(CGRectMake(0, 0, 390, 700));
+    content->setContentSize(CGSizeMake(390, 3000));
+    sheet->view()->addSubview(content);
+    root->presentViewController(sheet, true, nullptr);
+    RunLoop::advance(1);
+    content->setContentOffset(CGPointMake(0, c.startOffset));
+
+    const int steps = 10;
+    const CGFloat startY = c.distance > 0 ? 150 : 600;
+    app->touchDown(CGPointMake(195, startY));
+    for (int i = 1; i <= steps; ++i) {
+      RunLoop::advance(0.1);
+      app->touchMove(CGPointMake(195, startY + c.distance * i / steps));
+    }
+    app->touchUp(CGPointMake(195, startY + c.distance));
+    RunLoop::advance(0.01);
+    // Less the few points the drag travels before it counts as one.
+    EXPECT_NEAR(content->contentOffset().y, c.endOffset, 30);
+    RunLoop::advance(3);
+
+    EXPECT_EQ(root->presentedViewController() == nullptr, c.dismissed);
+    if (!c.dismissed) {
       root->dismissViewControllerAnimated(false, nullptr);
       RunLoop::advance(0);
     }
