@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ScreenTouches.h"
 #include "TemporaryDeviceRoot.h"
 #include "chat/ChatDataModel.h"
 #include "chat/ChatStore.h"
@@ -21,6 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::screenCentre;
 
 constexpr CGFloat kWidth = 390, kHeight = 844;
 constexpr CGFloat kPixel = 0.34;
@@ -29,11 +31,6 @@ constexpr const char* kHome = "/var/mobile/Containers/Data/Application/CALLFLOW-
 
 CGRect onScreen(const std::shared_ptr<UIView>& view) {
   return view->convertRectToView(view->bounds(), nullptr);
-}
-
-CGPoint centre(const std::shared_ptr<UIView>& view) {
-  const CGRect frame = onScreen(view);
-  return CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame));
 }
 
 void expectNear(CGRect actual, CGRect expected, const char* what = "") {
@@ -122,9 +119,9 @@ class CallFlow : public ::testing::Test {
   void hangUp() {
     auto shown = call();
     ASSERT_TRUE(shown);
-    tap(centre(shown->dismissBtn()));
+    tap(screenCentre(shown->dismissBtn()));
     RunLoop::advance(1.5);
-    tap(centre(shown->endCallView()->dismissBtn()));
+    tap(screenCentre(shown->endCallView()->dismissBtn()));
     RunLoop::advance(0.5);
   }
 
@@ -162,7 +159,7 @@ class CallFlow : public ::testing::Test {
     window->layoutIfNeeded();
     auto cell = chat->tableView()->cellForRowAtIndexPath(NSIndexPath::indexPathForRow(row, 0));
     EXPECT_TRUE(cell);
-    return cell ? centre(cell) : CGPointZero;
+    return cell ? screenCentre(cell) : CGPointZero;
   }
 
   void snapshot(const std::string& name) {
@@ -194,7 +191,7 @@ using Types = std::vector<std::string>;
 TEST_F(CallFlow, PlacingACallAppendsTheActiveStartRecordAtOnceAndShowsThePillAFifthOfASecondLater) {
   open();
 
-  tap(centre(chat->audioBtn()));
+  tap(screenCentre(chat->audioBtn()));
 
   EXPECT_EQ(types(), Types{"OUTGOING-START-CALL"});
   EXPECT_TRUE(record(0)->activeCall);
@@ -229,10 +226,10 @@ TEST_F(CallFlow, FinishingACallAppendsItsEndedRecordClearsEveryActiveMarkAndBrin
         ChatDataModel::alloc()->initWithMessage("09:00", "OUTGOING-START-CALL", true, false, true));
     if (c.incoming) {
       ring();
-      tap(centre(chat->incomingCallBanner()->acceptView()));
+      tap(screenCentre(chat->incomingCallBanner()->acceptView()));
       RunLoop::advance(0.6);
     } else {
-      tap(centre(chat->audioBtn()));
+      tap(screenCentre(chat->audioBtn()));
       RunLoop::advance(5);
     }
     ASSERT_TRUE(call());
@@ -287,7 +284,7 @@ TEST_F(CallFlow, AcceptingRaisesTheBannerAndOpensTheJoinedCallSixTenthsOfASecond
   open();
   ring();
 
-  tap(centre(chat->incomingCallBanner()->acceptIcon()));
+  tap(screenCentre(chat->incomingCallBanner()->acceptIcon()));
   RunLoop::advance(0.5);
   EXPECT_FALSE(call());
   expectNear(onScreen(chat->incomingCallBanner()), kBannerHidden, "raised");
@@ -311,7 +308,7 @@ TEST_F(CallFlow, DecliningByTheRedButtonOrByLettingGoOfADragEndsTheRingingCall) 
 
     if (drag) {
       auto app = UIApplication::sharedApplication();
-      const CGPoint start = centre(banner);
+      const CGPoint start = screenCentre(banner);
       app->touchDown(start);
       RunLoop::advance(0.05);
       // The banner follows the finger, its centre no lower than 225.
@@ -333,7 +330,7 @@ TEST_F(CallFlow, DecliningByTheRedButtonOrByLettingGoOfADragEndsTheRingingCall) 
       app->touchUp(CGPointMake(start.x + 30, start.y + 20));
       RunLoop::advance(0.01);
     } else {
-      tap(centre(banner->cancelView()));
+      tap(screenCentre(banner->cancelView()));
     }
 
     EXPECT_EQ(types(), (Types{"INCOMING-START-CALL", "INCOMING-ENDED-CALL"}));
@@ -356,7 +353,7 @@ TEST_F(CallFlow, LettingGoOfTheBannerBelowItsLimitStillDeclines) {
   open();
   ring();
   auto app = UIApplication::sharedApplication();
-  const CGPoint start = centre(chat->incomingCallBanner());
+  const CGPoint start = screenCentre(chat->incomingCallBanner());
   app->touchDown(start);
   RunLoop::advance(0.05);
   app->touchMove(CGPointMake(start.x, start.y + 300));
@@ -375,7 +372,7 @@ TEST_F(CallFlow, AnIncomingCallWhileOneRingsOrRunsIsLetGo) {
   ring();
   EXPECT_EQ(types(), Types{"INCOMING-START-CALL"});
 
-  tap(centre(chat->incomingCallBanner()->acceptView()));
+  tap(screenCentre(chat->incomingCallBanner()->acceptView()));
   RunLoop::advance(1);
   auto first = call();
   ring();
@@ -387,7 +384,7 @@ TEST_F(CallFlow, AnIncomingCallWhileOneRingsOrRunsIsLetGo) {
 
   // An outgoing call's window counts too.
   hangUp();
-  tap(centre(chat->audioBtn()));
+  tap(screenCentre(chat->audioBtn()));
   ring();
   EXPECT_FALSE(chat->isRinging());
   EXPECT_EQ(types().back(), "OUTGOING-START-CALL");
@@ -403,9 +400,9 @@ TEST_F(CallFlow, AMinimisedCallComesBackFromThePillOrItsActiveRecordButNotFromAn
   // With no call, the pill does nothing (and is hidden).
   chat->joinCallTapped();
 
-  tap(centre(chat->audioBtn()));
+  tap(screenCentre(chat->audioBtn()));
   RunLoop::advance(5.5);
-  tap(centre(call()->minimiseBtn()));
+  tap(screenCentre(call()->minimiseBtn()));
   RunLoop::advance(0.5);
   window->layoutIfNeeded();
   ASSERT_TRUE(chat->didMinimiseFakeCallWindow());
@@ -421,13 +418,13 @@ TEST_F(CallFlow, AMinimisedCallComesBackFromThePillOrItsActiveRecordButNotFromAn
   RunLoop::advance(0.5);
   EXPECT_TRUE(chat->didMinimiseFakeCallWindow());
 
-  tap(centre(chat->joinCallView()));
+  tap(screenCentre(chat->joinCallView()));
   RunLoop::advance(0.5);
   EXPECT_FALSE(chat->didMinimiseFakeCallWindow());
   window->layoutIfNeeded();
   expectNear(onScreen(call()->baseView()), CGRectMake(0, 0, kWidth, kHeight), "back from pill");
 
-  tap(centre(call()->minimiseBtn()));
+  tap(screenCentre(call()->minimiseBtn()));
   RunLoop::advance(0.5);
   ASSERT_TRUE(chat->didMinimiseFakeCallWindow());
   tap(active);
@@ -437,12 +434,12 @@ TEST_F(CallFlow, AMinimisedCallComesBackFromThePillOrItsActiveRecordButNotFromAn
 
 TEST_F(CallFlow, TheChatUnderTheTileTakesTapsAndTyping) {
   open();
-  tap(centre(chat->audioBtn()));
+  tap(screenCentre(chat->audioBtn()));
   RunLoop::advance(5.5);
-  tap(centre(call()->minimiseBtn()));
+  tap(screenCentre(call()->minimiseBtn()));
   RunLoop::advance(0.5);
 
-  tap(centre(chat->chatInputView()->textView()));
+  tap(screenCentre(chat->chatInputView()->textView()));
   RunLoop::advance(0.5);
 
   EXPECT_TRUE(chat->chatInputView()->textView()->isFirstResponder());
@@ -469,11 +466,11 @@ TEST_F(CallFlow, ClosingTheChatEndsItsCallOrDeclinesTheRingingOneAndSavesTheEnd)
     if (c.incoming) {
       ring();
     } else {
-      tap(centre(chat->audioBtn()));
+      tap(screenCentre(chat->audioBtn()));
       RunLoop::advance(5.5);
       weak = call();
       if (c.minimised) {
-        tap(centre(call()->minimiseBtn()));
+        tap(screenCentre(call()->minimiseBtn()));
         RunLoop::advance(0.5);
       }
     }
@@ -526,7 +523,7 @@ TEST_F(CallFlow, AnIncomingCallDueAfterTheChatClosedRingsNowhere) {
 TEST_F(CallFlow, ClosingInTheMomentAfterAcceptingMakesNoWindow) {
   open();
   ring();
-  tap(centre(chat->incomingCallBanner()->acceptView()));
+  tap(screenCentre(chat->incomingCallBanner()->acceptView()));
   auto screen = chat;
   chat->dismissVC();
   chat.reset();

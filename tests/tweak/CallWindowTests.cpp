@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ScreenTouches.h"
 #include "TemporaryDeviceRoot.h"
 #include "TemporaryDirectory.h"
 #include "TestClips.h"
@@ -49,6 +50,7 @@ OBJC_CLASS_IMPL(TappedView) {
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::screenCentre;
 
 constexpr CGFloat kWidth = 390, kHeight = 844;
 constexpr CGFloat kPixel = 0.34;
@@ -73,13 +75,8 @@ void tap(CGPoint point) {
   RunLoop::advance(0.05);
 }
 
-CGPoint centre(const std::shared_ptr<UIView>& view) {
-  const CGRect frame = onScreen(view);
-  return CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame));
-}
-
 void tapCentre(const std::shared_ptr<UIView>& view) {
-  tap(centre(view));
+  tap(screenCentre(view));
   RunLoop::advance(0.5);
 }
 
@@ -446,7 +443,7 @@ TEST_F(CallWindow, ClosingTheEndPageStopsEverythingTellsTheOwnerOnceAndFreesTheW
   auto session = call->captureSession();
   auto player = call->recipientPlayer();
   std::weak_ptr<FakeCallWindow> weak = call;
-  tap(centre(call->endCallView()->dismissBtn()));
+  tap(screenCentre(call->endCallView()->dismissBtn()));
   EXPECT_EQ(log->finishes, 1);
   call.reset();
   // Still fading, held by the process-wide reference.
