@@ -237,7 +237,9 @@ TEST_F(OptionsMenu, StartIncomingCallSchedulesOneStepAfterTheStoredDelayOrTwoSec
     RunLoop::advance(due - Clock::now() - 0.01);
     EXPECT_EQ(RunLoop::pendingCount(), 1u);
     RunLoop::advance(0.02);
-    EXPECT_EQ(RunLoop::pendingCount(), 0u);
+    EXPECT_TRUE(chat->isRinging());
+    // The banner lies over the back arrow until it is answered.
+    chat->didCancelIncomingCallBanner();
     close();
   }
 }

@@ -122,8 +122,3 @@ void ParloFakeChatViewController::deleteChatData() {
     if (auto self = weakSelf.lock()) self->tableView_->reloadData();
   });
 }
-
-// ---- Filled in by the call flow ----
-
-void ParloFakeChatViewController::beginIncomingCall() {}
-void ParloFakeChatViewController::showCallStatus() {}

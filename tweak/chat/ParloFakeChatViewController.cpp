@@ -368,6 +368,7 @@ void ParloFakeChatViewController::saveChatData() {
 }
 
 void ParloFakeChatViewController::dismissVC() {
+  endCallsForClosing();
   autoSaveMessage_ = SettingManager::sharedInstance()->boolForKey("autoSaveMessage", true);
   if (autoSaveMessage_) saveChatData();
   dismissViewControllerAnimated(true, nullptr);
@@ -385,13 +386,6 @@ std::shared_ptr<NSString> ParloFakeChatViewController::timeWithFormat(const std:
   return NSString::string(formatter->stringFromDate(*NSDate::date()));
 }
 
-// ---- Filled in by the call flow ----
-
-void ParloFakeChatViewController::beginAudioCall() {}
-void ParloFakeChatViewController::joinCallTapped() {}
-void ParloFakeChatViewController::joinTapGesture(std::shared_ptr<UIGestureRecognizer>) {}
-void ParloFakeChatViewController::layoutIncomingCallBanner() {}
-
 OBJC_CLASS_IMPL(ParloFakeChatViewController) {
   c.method("gestureRecognizer:shouldReceiveTouch:",
            &ParloFakeChatViewController::shouldReceiveTouch)
@@ -408,6 +402,7 @@ OBJC_CLASS_IMPL(ParloFakeChatViewController) {
       .method("beginAudioCall", &ParloFakeChatViewController::beginAudioCall)
       .method("joinCallTapped", &ParloFakeChatViewController::joinCallTapped)
       .method("joinTapGesture:", &ParloFakeChatViewController::joinTapGesture)
+      .method("panGestureHandler:", &ParloFakeChatViewController::panGestureHandler)
       .method("likeTapGesture:", &ParloFakeChatViewController::likeTapGesture)
       .method("contactsLongPressed:", &ParloFakeChatViewController::contactsLongPressed)
       .method("handleKeyboardEvent:", &ParloFakeChatViewController::handleKeyboardEvent)

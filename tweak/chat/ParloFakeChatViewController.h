@@ -13,6 +13,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "call/FakeCallWindow.h"
+#include "call/IncomingCallBanner.h"
 #include "chat/IntroBannerView.h"
 #include "chat/NavButton.h"
 #include "chat/ParloChatInputView.h"
@@ -30,7 +32,9 @@ class ChatStore;
 class ParloFakeChatViewController : public UIViewController,
                                     public UITableViewDataSource,
                                     public UITableViewDelegate,
-                                    public ParloChatInputViewDelegate {
+                                    public ParloChatInputViewDelegate,
+                                    public CallWindowDelegate,
+                                    public IncomingCallBannerDelegate {
   OBJC_CLASS(ParloFakeChatViewController, UIViewController);
 
  public:
@@ -53,7 +57,8 @@ class ParloFakeChatViewController : public UIViewController,
   void addObserver();
 
   // ---- Actions ----
-  // Saves the chat when "autoSaveMessage" is on (the default), then closes the screen.
+  // Ends a call under way or ringing, so that the saved chat holds its end; saves the chat when
+  // "autoSaveMessage" is on (the default), then closes the screen.
   void dismissVC();
   void dismissChatInputView();
   void saveChatData();
@@ -75,6 +80,26 @@ class ParloFakeChatViewController : public UIViewController,
   void beginAudioCall();
   void joinCallTapped();
   void joinTapGesture(std::shared_ptr<UIGestureRecognizer> recognizer);
+
+  // ---- Calls (ParloFakeChatViewController+Call.cpp) ----
+  // Makes the call window unless there is one already.
+  void prepareFakeCallWindow();
+  void hideCallStatus();
+  // Dragging the ringing banner: it follows the finger, and letting go declines.
+  void panGestureHandler(std::shared_ptr<UIGestureRecognizer> recognizer);
+  // IncomingCallBannerDelegate
+  void didCancelIncomingCallBanner() override;
+  void didAcceptIncomingCallBanner() override;
+  // CallWindowDelegate
+  void finishedWithFakeCall() override;
+  void didMinimiseCallWindow() override;
+  void didMaximiseCallWindow() override;
+  std::shared_ptr<FakeCallWindow> fakeCallWindow() const { return fakeCallWindow_; }
+  bool didMinimiseFakeCallWindow() const { return didMinimiseFakeCallWindow_; }
+  bool isIncomingCall() const { return isIncomingCall_; }
+  std::shared_ptr<IncomingCallBanner> incomingCallBanner() const { return incomingCallBanner_; }
+  // The banner is down, waiting for an answer.
+  bool isRinging() const { return ringing_; }
   // Shows or hides the badges in the bar and in the profile block; `isVerified` stays as loaded.
   void updateVerificationStatus(bool verified);
   // Reads both counts from the store again and rewrites the profile block's counts line.
@@ -196,6 +221,19 @@ class ParloFakeChatViewController : public UIViewController,
     CGFloat height;
   };
   std::unordered_map<const ChatDataModel*, MeasuredRow> measuredRows_;
+  // A call record of `type`, stamped with the time, appended and scrolled to.
+  void appendCallRecord(std::string_view type, bool activeCall);
+  void clearActiveCalls();
+  // Closing the screen ends the call it runs and declines one that rings.
+  void endCallsForClosing();
+  std::shared_ptr<FakeCallWindow> fakeCallWindow_;
+  bool didMinimiseFakeCallWindow_ = false;
+  bool isIncomingCall_ = false;
+  std::shared_ptr<IncomingCallBanner> incomingCallBanner_;
+  bool ringing_ = false;
+  // From the banner's drop until the call ends or is declined: no second call starts meanwhile.
+  bool callUnderWay_ = false;
+  bool closed_ = false;
   double incomingCallDelay_ = 0;
   double startY_ = 0;
 };
