@@ -9,6 +9,7 @@
 
 #include "ScreenTouches.h"
 #include "TemporaryDeviceRoot.h"
+#include "ThreadScreenTest.h"
 #include "chat/ChatDataModel.h"
 #include "chat/ChatStore.h"
 #include "chat/ParloFakeChatViewController.h"
@@ -22,23 +23,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::onScreen;
 using testsupport::screenCentre;
 
 constexpr CGFloat kWidth = 390, kHeight = 844;
-constexpr CGFloat kPixel = 0.34;
 constexpr const char* kUser = "maya.lindqvist";
 constexpr const char* kHome = "/var/mobile/Containers/Data/Application/CALLFLOW-TEST";
-
-CGRect onScreen(const std::shared_ptr<UIView>& view) {
-  return view->convertRectToView(view->bounds(), nullptr);
-}
-
-void expectNear(CGRect actual, CGRect expected, const char* what = "") {
-  EXPECT_NEAR(actual.origin.x, expected.origin.x, kPixel) << what;
-  EXPECT_NEAR(actual.origin.y, expected.origin.y, kPixel) << what;
-  EXPECT_NEAR(actual.size.width, expected.size.width, kPixel) << what;
-  EXPECT_NEAR(actual.size.height, expected.size.height, kPixel) << what;
-}
 
 // A finger down and up, and what the action scheduled left to run.
 void tap(CGPoint point) {
@@ -65,20 +55,11 @@ std::string readByTheIndependentReader(const fs::path& file, const fs::path& out
 const CGRect kBannerShown = CGRectMake(10, 45, kWidth - 20, 100);
 const CGRect kBannerHidden = CGRectMake(10, -100, kWidth - 20, 100);
 
-class CallFlow : public ::testing::Test {
+class CallFlow : public testsupport::ThreadScreenTest {
  protected:
-  void SetUp() override {
-    RunLoop::useManualClock();
-    fs::create_directories(device_.host(std::string(kHome) + "/Documents"));
-    device_.installEveryBuiltAsset(testsupport::ScaleVariant::No);
-    device_.installBuiltSymbols();
-    window = UIWindow::alloc()->init();
-    window->makeKeyAndVisible();
-    thread = UIViewController::alloc()->init();
-    window->setRootViewController(thread);
-    window->layoutIfNeeded();
-  }
+  CallFlow() : ThreadScreenTest("parlo-callflow", kHome) {}
 
+  // A call left open ends with the chat, and its window fades before the window goes.
   void TearDown() override {
     UIApplication::sharedApplication()->cancelAllTouches();
     if (chat && !chat->isBeingDismissed()) chat->dismissVC();
@@ -86,24 +67,10 @@ class CallFlow : public ::testing::Test {
     RunLoop::advance(10);
     if (auto left = FakeCallWindow::current()) left->hideWithAnimation(false);
     RunLoop::advance(1);
-    UIApplication::sharedApplication()->setUserInterfaceStyle(UIUserInterfaceStyleUnspecified);
-    window->setHidden(true);
-    window.reset();
-    thread.reset();
-    ::recipientUsernameString.reset();
+    ThreadScreenTest::TearDown();
   }
 
-  void open() {
-    ::recipientUsernameString = NSString::string(kUser);
-    ThreadTitleHook::launchFakeChat(thread, nullptr);
-    RunLoop::advance(1);
-    auto navigation =
-        std::dynamic_pointer_cast<UINavigationController>(thread->presentedViewController());
-    ASSERT_TRUE(navigation);
-    chat = std::dynamic_pointer_cast<ParloFakeChatViewController>(navigation->topViewController());
-    ASSERT_TRUE(chat);
-    window->layoutIfNeeded();
-  }
+  void open() { openChat(kUser); }
 
   // What "Start incoming call" runs once its delay is over.
   void ring() {
@@ -176,12 +143,6 @@ class CallFlow : public ::testing::Test {
     }
     UIApplication::sharedApplication()->setUserInterfaceStyle(UIUserInterfaceStyleUnspecified);
   }
-
-  // First, so that it outlives the screens.
-  testsupport::TemporaryDeviceRoot device_{"parlo-callflow", kHome};
-  std::shared_ptr<UIWindow> window;
-  std::shared_ptr<UIViewController> thread;
-  std::shared_ptr<ParloFakeChatViewController> chat;
 };
 
 using Types = std::vector<std::string>;
@@ -260,7 +221,7 @@ TEST_F(CallFlow, TheBannerWaitsAboveTheScreenDropsInToRingAndLogsTheCallAFifthOf
   auto banner = chat->incomingCallBanner();
   ASSERT_TRUE(banner);
   EXPECT_EQ(banner->superview(), chat->view());
-  expectNear(onScreen(banner), kBannerHidden, "waiting");
+  testsupport::expectFrameNear(onScreen(banner), kBannerHidden, "waiting");
   EXPECT_EQ(banner->callerUsername()->text()->utf8(), "Your Username");
   EXPECT_EQ(banner->recipientUsername()->text()->utf8(), kUser);
 
@@ -273,7 +234,7 @@ TEST_F(CallFlow, TheBannerWaitsAboveTheScreenDropsInToRingAndLogsTheCallAFifthOf
   EXPECT_EQ(types(), Types{"INCOMING-START-CALL"});
   EXPECT_TRUE(record(0)->activeCall);
   RunLoop::advance(0.2);
-  expectNear(onScreen(banner), kBannerShown, "ringing");
+  testsupport::expectFrameNear(onScreen(banner), kBannerShown, "ringing");
   EXPECT_TRUE(chat->isRinging());
   EXPECT_TRUE(barShowsCall());
   EXPECT_FALSE(call());
@@ -287,7 +248,7 @@ TEST_F(CallFlow, AcceptingRaisesTheBannerAndOpensTheJoinedCallSixTenthsOfASecond
   tap(screenCentre(chat->incomingCallBanner()->acceptIcon()));
   RunLoop::advance(0.5);
   EXPECT_FALSE(call());
-  expectNear(onScreen(chat->incomingCallBanner()), kBannerHidden, "raised");
+  testsupport::expectFrameNear(onScreen(chat->incomingCallBanner()), kBannerHidden, "raised");
   RunLoop::advance(0.1);
 
   ASSERT_TRUE(call());
@@ -339,7 +300,7 @@ TEST_F(CallFlow, DecliningByTheRedButtonOrByLettingGoOfADragEndsTheRingingCall) 
     EXPECT_FALSE(chat->isIncomingCall());
     EXPECT_TRUE(barShowsButtons());
     RunLoop::advance(1);
-    expectNear(onScreen(banner), kBannerHidden, "raised");
+    testsupport::expectFrameNear(onScreen(banner), kBannerHidden, "raised");
     EXPECT_FALSE(call());
     chat->dismissVC();
     RunLoop::advance(1);
@@ -363,7 +324,7 @@ TEST_F(CallFlow, LettingGoOfTheBannerBelowItsLimitStillDeclines) {
 
   EXPECT_FALSE(chat->isRinging());
   EXPECT_EQ(types().back(), "INCOMING-ENDED-CALL");
-  expectNear(onScreen(chat->incomingCallBanner()), kBannerHidden, "raised");
+  testsupport::expectFrameNear(onScreen(chat->incomingCallBanner()), kBannerHidden, "raised");
 }
 
 TEST_F(CallFlow, AnIncomingCallWhileOneRingsOrRunsIsLetGo) {
@@ -379,7 +340,7 @@ TEST_F(CallFlow, AnIncomingCallWhileOneRingsOrRunsIsLetGo) {
   RunLoop::advance(1);
   EXPECT_EQ(call(), first);
   EXPECT_FALSE(chat->isRinging());
-  expectNear(onScreen(chat->incomingCallBanner()), kBannerHidden, "stays up");
+  testsupport::expectFrameNear(onScreen(chat->incomingCallBanner()), kBannerHidden, "stays up");
   EXPECT_EQ(types(), Types{"INCOMING-START-CALL"});
 
   // An outgoing call's window counts too.
@@ -406,7 +367,8 @@ TEST_F(CallFlow, AMinimisedCallComesBackFromThePillOrItsActiveRecordButNotFromAn
   RunLoop::advance(0.5);
   window->layoutIfNeeded();
   ASSERT_TRUE(chat->didMinimiseFakeCallWindow());
-  expectNear(onScreen(call()->baseView()), CGRectMake(kWidth - 120, 110, 110, 200), "tile");
+  testsupport::expectFrameNear(onScreen(call()->baseView()),
+                               CGRectMake(kWidth - 120, 110, 110, 200), "tile");
 
   // The chat under the tile takes the touches: a message sent from the input bar.
   chat->sendTextMessageFromSender(NSString::string("one moment"));
@@ -422,7 +384,8 @@ TEST_F(CallFlow, AMinimisedCallComesBackFromThePillOrItsActiveRecordButNotFromAn
   RunLoop::advance(0.5);
   EXPECT_FALSE(chat->didMinimiseFakeCallWindow());
   window->layoutIfNeeded();
-  expectNear(onScreen(call()->baseView()), CGRectMake(0, 0, kWidth, kHeight), "back from pill");
+  testsupport::expectFrameNear(onScreen(call()->baseView()), CGRectMake(0, 0, kWidth, kHeight),
+                               "back from pill");
 
   tap(screenCentre(call()->minimiseBtn()));
   RunLoop::advance(0.5);

@@ -10,6 +10,7 @@
 #include "TemporaryDirectory.h"
 #include "TestClips.h"
 #include "TestImages.h"
+#include "ThreadScreenTest.h"
 #include "avfoundation/AVPlayerItem.h"
 #include "call/FakeCallWindow.h"
 #include "foundation/Clock.h"
@@ -50,22 +51,11 @@ OBJC_CLASS_IMPL(TappedView) {
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::onScreen;
 using testsupport::screenCentre;
 
 constexpr CGFloat kWidth = 390, kHeight = 844;
-constexpr CGFloat kPixel = 0.34;
 constexpr const char* kHome = "/var/mobile/Containers/Data/Application/CALLWINDOW-TEST";
-
-CGRect onScreen(const std::shared_ptr<UIView>& view) {
-  return view->convertRectToView(view->bounds(), nullptr);
-}
-
-void expectNear(CGRect actual, CGRect expected, const char* what = "") {
-  EXPECT_NEAR(actual.origin.x, expected.origin.x, kPixel) << what;
-  EXPECT_NEAR(actual.origin.y, expected.origin.y, kPixel) << what;
-  EXPECT_NEAR(actual.size.width, expected.size.width, kPixel) << what;
-  EXPECT_NEAR(actual.size.height, expected.size.height, kPixel) << what;
-}
 
 void tap(CGPoint point) {
   auto app = UIApplication::sharedApplication();
@@ -202,12 +192,16 @@ TEST_F(CallWindow, LiesJustBelowAlertsOverTheScreenWithTheHalvesAndControlsInPla
   EXPECT_EQ(FakeCallWindow::current(), call);
   ASSERT_TRUE(call->profileAvatar());
   EXPECT_EQ(call->callerContainerView()->avatarImage()->image(), call->profileAvatar());
-  expectNear(onScreen(call->baseView()), CGRectMake(0, 0, kWidth, kHeight), "base");
-  expectNear(onScreen(call->callerContainerView()), CGRectMake(0, 0, kWidth, kHeight / 2), "top");
-  expectNear(onScreen(call->recipientContainerView()),
-             CGRectMake(0, kHeight / 2, kWidth, kHeight / 2), "bottom");
-  expectNear(onScreen(call->cameraView()), CGRectMake(0, 0, kWidth, kHeight / 2), "camera");
-  expectNear(onScreen(call->videoView()), CGRectMake(0, kHeight / 2, kWidth, kHeight / 2), "video");
+  testsupport::expectFrameNear(onScreen(call->baseView()), CGRectMake(0, 0, kWidth, kHeight),
+                               "base");
+  testsupport::expectFrameNear(onScreen(call->callerContainerView()),
+                               CGRectMake(0, 0, kWidth, kHeight / 2), "top");
+  testsupport::expectFrameNear(onScreen(call->recipientContainerView()),
+                               CGRectMake(0, kHeight / 2, kWidth, kHeight / 2), "bottom");
+  testsupport::expectFrameNear(onScreen(call->cameraView()), CGRectMake(0, 0, kWidth, kHeight / 2),
+                               "camera");
+  testsupport::expectFrameNear(onScreen(call->videoView()),
+                               CGRectMake(0, kHeight / 2, kWidth, kHeight / 2), "video");
   // Each control 40 points square on the bar's bottom edge, 90 from the top.
   const struct {
     std::shared_ptr<ActionButton> button;
@@ -222,12 +216,14 @@ TEST_F(CallWindow, LiesJustBelowAlertsOverTheScreenWithTheHalvesAndControlsInPla
       {call->dismissBtn(), kWidth - 30 - 40, "hang-up"},
   };
   for (const auto& control : controls) {
-    expectNear(onScreen(control.button), CGRectMake(control.x, 50, 40, 40), control.name);
+    testsupport::expectFrameNear(onScreen(control.button), CGRectMake(control.x, 50, 40, 40),
+                                 control.name);
   }
-  expectNear(onScreen(call->filterImage()), CGRectMake(20, kHeight / 2 - 77.5, 42.9, 155),
-             "filter");
-  expectNear(onScreen(call->mediaImage()),
-             CGRectMake(kWidth - 25 - 110.29, kHeight - 120 + 5, 110.29, 62), "media");
+  testsupport::expectFrameNear(onScreen(call->filterImage()),
+                               CGRectMake(20, kHeight / 2 - 77.5, 42.9, 155), "filter");
+  testsupport::expectFrameNear(onScreen(call->mediaImage()),
+                               CGRectMake(kWidth - 25 - 110.29, kHeight - 120 + 5, 110.29, 62),
+                               "media");
 }
 
 TEST_F(CallWindow, AnOutgoingCallShowsCallingUntilTheStoredJoinDelayOrFiveSeconds) {
@@ -486,13 +482,13 @@ TEST_F(CallWindow, MinimisedTheCallIsATileThatLetsOtherTouchesThroughAndATapOnIt
 
   EXPECT_EQ(log->minimises, 1);
   const CGRect tile = CGRectMake(kWidth - 10 - 110, 110, 110, 200);
-  expectNear(onScreen(call->baseView()), tile, "tile");
+  testsupport::expectFrameNear(onScreen(call->baseView()), tile, "tile");
   EXPECT_EQ(call->baseView()->layer()->cornerRadius(), 10);
   EXPECT_EQ(call->baseView()->layer()->borderWidth(), 0.4);
-  expectNear(onScreen(call->callerContainerView()), CGRectMake(tile.origin.x, 110, 110, 100),
-             "top half");
-  expectNear(onScreen(call->recipientContainerView()), CGRectMake(tile.origin.x, 210, 110, 100),
-             "bottom half");
+  testsupport::expectFrameNear(onScreen(call->callerContainerView()),
+                               CGRectMake(tile.origin.x, 110, 110, 100), "top half");
+  testsupport::expectFrameNear(onScreen(call->recipientContainerView()),
+                               CGRectMake(tile.origin.x, 210, 110, 100), "bottom half");
   EXPECT_EQ(call->topBar()->alpha(), 0);
   EXPECT_EQ(call->bottomBar()->alpha(), 0);
   EXPECT_FALSE(call->pointInside(CGPointMake(100, 400), nullptr));
@@ -506,9 +502,11 @@ TEST_F(CallWindow, MinimisedTheCallIsATileThatLetsOtherTouchesThroughAndATapOnIt
   call->layoutIfNeeded();
   EXPECT_EQ(log->maximises, 1);
   EXPECT_EQ(app->taps, 2);
-  expectNear(onScreen(call->baseView()), CGRectMake(0, 0, kWidth, kHeight), "maximised");
-  expectNear(onScreen(call->recipientContainerView()),
-             CGRectMake(0, kHeight / 2, kWidth, kHeight / 2), "bottom half again");
+  testsupport::expectFrameNear(onScreen(call->baseView()), CGRectMake(0, 0, kWidth, kHeight),
+                               "maximised");
+  testsupport::expectFrameNear(onScreen(call->recipientContainerView()),
+                               CGRectMake(0, kHeight / 2, kWidth, kHeight / 2),
+                               "bottom half again");
   EXPECT_EQ(call->baseView()->layer()->borderWidth(), 0);
   EXPECT_EQ(call->topBar()->alpha(), 1.0);
   // A tap on the maximised call no longer maximises.

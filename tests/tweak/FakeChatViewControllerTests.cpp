@@ -7,6 +7,8 @@
 #include <string>
 
 #include "TemporaryDeviceRoot.h"
+#include "TestFiles.h"
+#include "ThreadScreenTest.h"
 #include "chat/ChatDataModel.h"
 #include "chat/ChatStore.h"
 #include "chat/IncomingChatCell.h"
@@ -31,64 +33,30 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::onScreen;
 
 constexpr CGFloat kWidth = 390, kHeight = 844;
 constexpr CGFloat kPixel = 0.34;
 constexpr const char* kUser = "maya.lindqvist";
 constexpr const char* kHome = "/var/mobile/Containers/Data/Application/FAKECHAT-TEST";
 
-CGRect onScreen(const std::shared_ptr<UIView>& view) {
-  return view->convertRectToView(view->bounds(), nullptr);
-}
-
-std::string fileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-class FakeChat : public ::testing::Test {
+class FakeChat : public testsupport::ThreadScreenTest {
  protected:
+  FakeChat() : ThreadScreenTest("parlo-fakechat", kHome) {}
+
   void SetUp() override {
-    RunLoop::useManualClock();
-    fs::create_directories(device_.host(std::string(kHome) + "/Documents"));
-    // The icons as the asset build renders them, when this build has them.
-    device_.installEveryBuiltAsset(testsupport::ScaleVariant::No);
+    ThreadScreenTest::SetUp();
     UIImpactFeedbackGenerator::clearRecordedImpacts();
-
-    window = UIWindow::alloc()->init();
-    window->makeKeyAndVisible();
-    thread = UIViewController::alloc()->init();
-    window->setRootViewController(thread);
-    window->layoutIfNeeded();
   }
 
-  void TearDown() override {
-    if (auto responder = UIResponder::currentFirstResponder()) responder->resignFirstResponder();
-    UIApplication::sharedApplication()->cancelAllTouches();
-    RunLoop::advance(2);
-    UIApplication::sharedApplication()->setUserInterfaceStyle(UIUserInterfaceStyleUnspecified);
-    chat.reset();
-    window->setHidden(true);
-    window.reset();
-    thread.reset();
-    ::recipientUsernameString.reset();
-  }
-
-  // "Launch Fake Chat" from the thread's options alert.
+  // "Launch Fake Chat" from the thread's options alert: full screen, without the platform's bar.
   void open() {
-    ::recipientUsernameString = NSString::string(kUser);
-    ThreadTitleHook::launchFakeChat(thread, nullptr);
-    RunLoop::advance(1);
-    auto navigation =
-        std::dynamic_pointer_cast<UINavigationController>(thread->presentedViewController());
+    openChat(kUser);
+    ASSERT_TRUE(chat);
+    auto navigation = chat->navigationController();
     ASSERT_TRUE(navigation);
     EXPECT_EQ(navigation->modalPresentationStyle(), UIModalPresentationFullScreen);
     EXPECT_TRUE(navigation->isNavigationBarHidden());
-    chat = std::dynamic_pointer_cast<ParloFakeChatViewController>(navigation->topViewController());
-    ASSERT_TRUE(chat);
-    window->layoutIfNeeded();
   }
 
   // The back arrow.
@@ -197,12 +165,6 @@ class FakeChat : public ::testing::Test {
     RunLoop::advance(1);
     EXPECT_TRUE(render::writeScreenPNG((fs::path(dir) / (name + ".png")).string()));
   }
-
-  // First, so that it outlives the screens.
-  testsupport::TemporaryDeviceRoot device_{"parlo-fakechat", kHome};
-  std::shared_ptr<UIWindow> window;
-  std::shared_ptr<UIViewController> thread;
-  std::shared_ptr<ParloFakeChatViewController> chat;
 };
 
 TEST_F(FakeChat, TheBarAndBannerOpenAboveAnEmptyTable) {
@@ -400,7 +362,7 @@ TEST_F(FakeChat, WithAutosaveOffTheVideoButtonClosesAndTheFileStays) {
   send("kept", false);
   dismissKeyboard();
   close();
-  const std::string saved = fileBytes(chatFile());
+  const std::string saved = testsupport::readFile(chatFile());
   ASSERT_FALSE(saved.empty());
 
   SettingManager::sharedInstance()->setBool(false, "autoSaveMessage");
@@ -410,7 +372,7 @@ TEST_F(FakeChat, WithAutosaveOffTheVideoButtonClosesAndTheFileStays) {
   tapCentre(chat->videoBtn());
   RunLoop::advance(1);
   EXPECT_FALSE(thread->presentedViewController());
-  EXPECT_EQ(fileBytes(chatFile()), saved);
+  EXPECT_EQ(testsupport::readFile(chatFile()), saved);
 }
 
 TEST_F(FakeChat, AClosedScreenHearsNoKeyboard) {

@@ -7,6 +7,7 @@
 
 #include "ScreenTouches.h"
 #include "TemporaryDeviceRoot.h"
+#include "ThreadScreenTest.h"
 #include "chat/ChatStore.h"
 #include "chat/ParloFakeChatViewController.h"
 #include "foundation/Clock.h"
@@ -38,40 +39,11 @@ std::string text(const std::shared_ptr<UILabel>& label) {
   return label->text() ? label->text()->utf8() : "";
 }
 
-class OptionsMenu : public ::testing::Test {
+class OptionsMenu : public testsupport::ThreadScreenTest {
  protected:
-  void SetUp() override {
-    RunLoop::useManualClock();
-    fs::create_directories(device_.host(std::string(kHome) + "/Documents"));
-    window = UIWindow::alloc()->init();
-    window->makeKeyAndVisible();
-    thread = UIViewController::alloc()->init();
-    window->setRootViewController(thread);
-    window->layoutIfNeeded();
-  }
+  OptionsMenu() : ThreadScreenTest("parlo-options", kHome) {}
 
-  void TearDown() override {
-    if (auto responder = UIResponder::currentFirstResponder()) responder->resignFirstResponder();
-    UIApplication::sharedApplication()->cancelAllTouches();
-    RunLoop::advance(10);
-    chat.reset();
-    window->setHidden(true);
-    window.reset();
-    thread.reset();
-    ::recipientUsernameString.reset();
-  }
-
-  void open() {
-    ::recipientUsernameString = NSString::string(kUser);
-    ThreadTitleHook::launchFakeChat(thread, nullptr);
-    RunLoop::advance(1);
-    auto navigation =
-        std::dynamic_pointer_cast<UINavigationController>(thread->presentedViewController());
-    ASSERT_TRUE(navigation);
-    chat = std::dynamic_pointer_cast<ParloFakeChatViewController>(navigation->topViewController());
-    ASSERT_TRUE(chat);
-    window->layoutIfNeeded();
-  }
+  void open() { openChat(kUser); }
 
   void close() {
     tapAndSettle(screenCentre(chat->backBtn()));
@@ -109,11 +81,7 @@ class OptionsMenu : public ::testing::Test {
 
   fs::path settingsFile() const { return *DeviceRoot::resolve(SettingManager::settingsFilePath()); }
 
-  testsupport::TemporaryDeviceRoot device_{"parlo-options", kHome};
   std::shared_ptr<SettingManager> store = SettingManager::sharedInstance();
-  std::shared_ptr<UIWindow> window;
-  std::shared_ptr<UIViewController> thread;
-  std::shared_ptr<ParloFakeChatViewController> chat;
 };
 
 }  // namespace

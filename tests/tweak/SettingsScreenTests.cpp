@@ -11,6 +11,7 @@
 #include "TemporaryDeviceRoot.h"
 #include "TestFiles.h"
 #include "TestImages.h"
+#include "ThreadScreenTest.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSData.h"
 #include "foundation/NSURL.h"
@@ -32,6 +33,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::onScreen;
 
 using testsupport::screenCentre;
 using testsupport::tapAndSettle;
@@ -39,10 +41,6 @@ using testsupport::visibleButtonTitled;
 
 constexpr const char* kHome = "/var/mobile/Containers/Data/Application/SETTINGS-SCREEN-TEST";
 constexpr const char* kLibrary = "/var/mobile/Media/DCIM/100APPLE/";
-
-CGRect onScreen(const std::shared_ptr<UIView>& view) {
-  return view->convertRectToView(view->bounds(), nullptr);
-}
 
 // A controller that answers the header's actions, and records them.
 class HeaderHost : public UIViewController {
