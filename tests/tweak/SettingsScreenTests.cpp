@@ -51,29 +51,18 @@ class HeaderHost : public UIViewController {
   std::vector<std::string> calls;
 };
 
-class SettingsScreen : public ::testing::Test {
+class SettingsScreen : public testsupport::ThreadScreenTest {
  protected:
-  void SetUp() override {
-    RunLoop::useManualClock();
-    fs::create_directories(device_.host(std::string(kHome) + "/Documents"));
-    fs::create_directories(device_.host(kLibrary));
-    device_.installBuiltSymbols();
+  SettingsScreen() : ThreadScreenTest("parlo-settings-screen", kHome) {}
 
-    window = UIWindow::alloc()->init();
-    window->makeKeyAndVisible();
-    thread = UIViewController::alloc()->init();
-    window->setRootViewController(thread);
-    window->layoutIfNeeded();
+  void SetUp() override {
+    ThreadScreenTest::SetUp();
+    fs::create_directories(device_.host(kLibrary));
   }
 
   void TearDown() override {
-    if (auto responder = UIResponder::currentFirstResponder()) responder->resignFirstResponder();
-    UIApplication::sharedApplication()->cancelAllTouches();
-    RunLoop::advance(2);
+    ThreadScreenTest::TearDown();
     screen.reset();
-    window->setHidden(true);
-    window.reset();
-    thread.reset();
   }
 
   // "Open Settings" in the thread title's options alert.
@@ -115,11 +104,7 @@ class SettingsScreen : public ::testing::Test {
 
   fs::path videoFile() const { return *DeviceRoot::resolve(SettingManager::fakeCallVideoPath()); }
 
-  // First, so that it outlives the screens.
-  testsupport::TemporaryDeviceRoot device_{"parlo-settings-screen", kHome};
   std::shared_ptr<SettingManager> store = SettingManager::sharedInstance();
-  std::shared_ptr<UIWindow> window;
-  std::shared_ptr<UIViewController> thread;
   std::shared_ptr<FakeCallSettingViewController> screen;
 };
 
