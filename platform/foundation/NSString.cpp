@@ -8,6 +8,7 @@
 #include <cwctype>
 #include <functional>
 
+#include "foundation/CLocale.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSCharacterSet.h"
 #include "foundation/UTF16.h"
@@ -76,11 +77,6 @@ void appendCodePoint(std::u16string& out, char32_t cp) {
 
 locale_t utf8Locale() {
   static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-  return locale;
-}
-
-locale_t cNumericLocale() {
-  static const locale_t locale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
   return locale;
 }
 
@@ -212,7 +208,7 @@ std::shared_ptr<NSString> NSString::substringWithRange(NSRange range) const {
 double NSString::doubleValue() const {
   std::string text = leadingNumber(units_, true);
   if (text.empty()) return 0;
-  return strtod_l(text.c_str(), nullptr, cNumericLocale());
+  return strtod_l(text.c_str(), nullptr, foundation::cLocale());
 }
 
 float NSString::floatValue() const { return static_cast<float>(doubleValue()); }

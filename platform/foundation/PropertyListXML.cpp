@@ -80,13 +80,14 @@ class XMLWriter {
   }
 
   void writeKind(double v, size_t) {
-    // Foundation's own spelling of reals: %.17g, with the special values named.
+    // Foundation's own spelling of reals: %.17g, with the special values named. to_chars spells
+    // it as the C locale does whatever locale the host process has set.
     if (std::isnan(v)) return element("real", "nan");
     if (std::isinf(v)) return element("real", v > 0 ? "+infinity" : "-infinity");
     if (v == 0) return element("real", "0.0");
     char text[40];
-    const int n = std::snprintf(text, sizeof text, "%.17g", v);
-    element("real", std::string_view(text, static_cast<size_t>(n)));
+    const auto written = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 17);
+    element("real", std::string_view(text, static_cast<size_t>(written.ptr - text)));
   }
 
   void writeKind(const std::string& v, size_t) {
