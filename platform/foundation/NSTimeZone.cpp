@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "foundation/NSDate.h"
+#include "foundation/PosixTimeZoneRule.h"
 
 OBJC_CLASS_IMPL(NSTimeZone) { c.method("secondsFromGMT", &NSTimeZone::secondsFromGMT); }
 
@@ -48,7 +49,8 @@ class CLibraryRules final : public NSTimeZone::Rules {
   }
 };
 
-// A compiled zone file (RFC 8536). After the last transition the last offset holds.
+// A compiled zone file (RFC 8536). After the last listed transition the rule line at its end
+// decides; a file without one keeps the last offset.
 class ZoneFileRules final : public NSTimeZone::Rules {
  public:
   static std::shared_ptr<const ZoneFileRules> read(const std::string& path) {
@@ -61,6 +63,9 @@ class ZoneFileRules final : public NSTimeZone::Rules {
   }
 
   int64_t offsetAt(int64_t unixTime) const override {
+    if (footer_ && (transitions_.empty() || unixTime >= transitions_.back())) {
+      return footer_->offsetAt(unixTime);
+    }
     if (transitions_.empty() || unixTime < transitions_.front()) return offsets_.front();
     auto after = std::upper_bound(transitions_.begin(), transitions_.end(), unixTime);
     return offsets_[typeOfTransition_[static_cast<size_t>(after - transitions_.begin()) - 1]];
@@ -109,12 +114,22 @@ class ZoneFileRules final : public NSTimeZone::Rules {
     }
     at += c.time;
     for (uint32_t i = 0; i < c.type; ++i) offsets_.push_back(static_cast<int32_t>(u32(at + i * 6)));
+    if (timeSize == 8) {
+      // The rule line, between newlines after the 64-bit data.
+      at += size_t{c.type} * 6 + c.chars + size_t{c.leap} * 12 + c.isstd + c.isut;
+      if (need(1) && b[at] == '\n') {
+        const auto* text = reinterpret_cast<const char*>(b.data()) + at + 1;
+        const std::string_view rest(text, b.size() - at - 1);
+        footer_ = PosixTimeZoneRule::parse(rest.substr(0, rest.find('\n')));
+      }
+    }
     return std::is_sorted(transitions_.begin(), transitions_.end());
   }
 
   std::vector<int64_t> transitions_;
   std::vector<uint8_t> typeOfTransition_;
   std::vector<int64_t> offsets_;
+  std::optional<PosixTimeZoneRule> footer_;
 };
 
 // "+2", "-05:30", "+0530" after "GMT" or "UTC"; the offset in seconds.
