@@ -117,12 +117,12 @@ std::shared_ptr<NSMutableArray> sampleChat() {
 }  // namespace
 
 TEST_F(ChatFiles, PlainNamesKeepTheirFileNameAndOthersAreEncodedInsideTheFolderAndApart) {
-  const std::vector<std::string> plain{"alice", "john.doe_99", "Zoë", "A", "a..b", "x-"};
+  const std::vector<std::string> plain{"alice", "john.doe_99", "Zoë",     "A",
+                                       "a..b",  "x-",          ".hidden", "..."};
   const std::vector<std::string> hostile{"",
                                          "/",
                                          ".",
                                          "..",
-                                         ".hidden",
                                          "a/b",
                                          "../../../etc/passwd",
                                          std::string("a\0b", 3),
@@ -159,6 +159,41 @@ TEST_F(ChatFiles, PlainNamesKeepTheirFileNameAndOthersAreEncodedInsideTheFolderA
   fileNames.insert(lastPathComponent(*ChatFile::chatFilePath(replaced)));
 
   EXPECT_EQ(fileNames.size(), plain.size() + hostile.size() + 2);
+}
+
+// Names too long for a file keep their head and a digest of the whole name; files saved under
+// these names before must keep loading.
+TEST_F(ChatFiles, LongNamesKeepTheDigestedFileNamesTheyAlwaysHad) {
+  const struct {
+    std::string username, fileName;
+  } cases[] = {
+      {std::string(300, 'a'),
+       "%" + std::string(120, 'a') +
+           "~2da9cfb6231f629f46cf67cea0d81b07074cc6bd3a72d77b66c4731638fbe0e1"},
+      {[] {
+         std::string s;
+         for (int i = 0; i < 150; ++i) s += "x/";
+         return s;
+       }(),
+       [] {
+         std::string s = "%x";
+         for (int i = 0; i < 29; ++i) s += "%2Fx";
+         return s + "%2F~b0a920bcd3f2ac73f504a3688904306bca9619401d4e5b4d1009aa63cf8e98b2";
+       }()},
+      {[] {
+         std::string s;
+         for (int i = 0; i < 100; ++i) s += "\U0001F600";
+         return s;
+       }(),
+       [] {
+         std::string s = "%";
+         for (int i = 0; i < 10; ++i) s += "%uD83D%uDE00";
+         return s + "~47023417aa26cc6c3430c34fcf49549bbf0f23e57b5fae4df8d26ee8cfd06843";
+       }()},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ChatFile::fileNameForUsername(*name(c.username)), c.fileName);
+  }
 }
 
 TEST_F(ChatFiles, AHostileNameSavesAndLoadsInsideTheChatFolder) {

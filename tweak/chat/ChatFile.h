@@ -20,10 +20,11 @@ namespace ChatFile {
 std::string chatDirectory();
 
 // The file name (without ".plist") that stands for a user name. A name that is a plain single
-// path component is used as it is, as on a device. Any other name (empty, with "/" or NUL, with a
-// leading "." or "%", lone UTF-16 surrogates, or longer than 200 bytes) is written as "%" and an
-// escaped form of its UTF-16 units, so the file stays inside the chat folder and two names never
-// share a file; an escaped form too long for a file name keeps its head and a SHA-256 of the name.
+// path component is used as it is, as on a device, a leading "." included. Any other name (empty,
+// "." or "..", with "/" or NUL, a leading "%", lone UTF-16 surrogates, or longer than 200 bytes)
+// is written as "%" and an escaped form of its UTF-16 units, so the file stays inside the chat
+// folder and two names never share a file; an escaped form too long for a file name keeps its
+// head and a SHA-256 of the name.
 std::string fileNameForUsername(const NSString& username);
 
 // "<Documents>/ParloChats/<file name>.plist"; nothing for a nil user name, which has no chat file.
