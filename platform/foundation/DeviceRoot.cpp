@@ -133,11 +133,14 @@ bool writeAtomically(const std::string& hostPath, std::span<const uint8_t> bytes
   ok = ::close(fd) == 0 && ok;
   if (ok && failNextAtomicWrite) {
     failNextAtomicWrite = false;
+    errno = EIO;
     ok = false;
   }
   if (ok) step();
   if (!ok || ::rename(temporary.c_str(), hostPath.c_str()) != 0) {
+    const int error = errno;
     ::unlink(temporary.c_str());
+    errno = error;
     return false;
   }
 
@@ -220,6 +223,11 @@ bool writeFile(std::string_view devicePath, std::span<const uint8_t> bytes, bool
   // The root itself is a folder, never a file.
   if (!host || *host == path()) return false;
   return atomically ? writeAtomically(*host, bytes) : writeInPlace(*host, bytes);
+}
+
+bool writeHostFileAtomically(const std::string& hostPath, std::span<const uint8_t> bytes) {
+  return writeAtomically(hostPath.find('/') == std::string::npos ? "./" + hostPath : hostPath,
+                         bytes);
 }
 
 namespace testing {

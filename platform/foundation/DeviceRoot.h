@@ -28,6 +28,9 @@ std::optional<std::string> resolve(std::string_view devicePath);
 // whole. It first removes the temporaries that writers of the same file left when they died.
 std::optional<std::vector<uint8_t>> readFile(std::string_view devicePath);
 bool writeFile(std::string_view devicePath, std::span<const uint8_t> bytes, bool atomically);
+// The same atomic write for a file named by its host path (the tools' command lines); errno tells
+// why it failed.
+bool writeHostFileAtomically(const std::string& hostPath, std::span<const uint8_t> bytes);
 
 // Seams for tests, which run with permissions that let every real write succeed.
 namespace testing {

@@ -2,12 +2,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "BrisvaleKit/BVPrefsManager.h"
 #include "ChildProcess.h"
+#include "KillPoints.h"
 #include "TemporaryDeviceRoot.h"
+#include "TestFiles.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/PropertyList.h"
 
@@ -61,4 +64,29 @@ TEST(PrefsAcrossProcesses, NoWriteIsLostAndAReaderOnlyEverSeesAWholeFile) {
       lost += prefs->boolForKey(key(w, i), false, kDomain) ? 0 : 1;
   }
   EXPECT_EQ(lost, 0);
+}
+
+TEST(PrefsAcrossProcesses, AKilledWriteLeavesTheOldFileOrTheNewOneAndTheNextWriteTidiesUp) {
+  testsupport::TemporaryDeviceRoot device("parlo-prefs-kill");
+  auto prefs = BVPrefsManager::sharedInstance();
+  prefs->setBool(false, "toggleParlo", kDomain);
+  const fs::path file = device.host(kPath);
+  const std::string before = testsupport::readFile(file);
+
+  const auto sweep = testsupport::sweepKillPoints(file, before, [&](long step) {
+    return testsupport::waitForChild(testsupport::startChild([&] {
+      DeviceRoot::testing::killAtWriteStep(step);
+      prefs->setBool(true, "toggleParlo", kDomain);
+      return 0;
+    }));
+  });
+  std::cout << "preference store: " << sweep.killPoints << " kill points, " << sweep.torn
+            << " torn, " << sweep.temporariesLeft << " temporaries left over all kills, "
+            << sweep.temporariesAfterNextWrite << " after the last write\n";
+
+  EXPECT_EQ(sweep.problem, "");
+  EXPECT_GE(sweep.killPoints, 4);
+  EXPECT_EQ(sweep.torn, 0);
+  EXPECT_GT(sweep.temporariesLeft, 0);
+  EXPECT_EQ(sweep.temporariesAfterNextWrite, 0);
 }
