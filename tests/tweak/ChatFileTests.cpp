@@ -244,6 +244,29 @@ TEST_F(ChatFiles, SaveCreatesTheFolderAndLoadGivesTheRecordsBackInOrder) {
   EXPECT_EQ(summary(ChatStore::storeWithUsername(name("alice"))->loadChatData()), summary(loaded));
 }
 
+// A folder where the chat file belongs is left as it is, and the user's messages are not thrown
+// away without a word: loading and saving each say why nothing was read or written.
+TEST_F(ChatFiles, AFolderInTheChatFilesPlaceIsLeftAloneAndSaidSo) {
+  fs::create_directories(host(kChatFolder + "/maya.plist"));
+  std::ofstream(host(kChatFolder + "/maya.plist/note.txt")) << "mine";
+  auto store = ChatStore::storeWithUsername(name("maya"));
+
+  testing::internal::CaptureStderr();
+  bool existed = true;
+  auto loaded = store->loadChatData(&existed);
+  const bool saved = store->saveChatData(sampleChat());
+  const std::string log = testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(loaded->count(), 0u);
+  EXPECT_FALSE(existed);
+  EXPECT_FALSE(saved);
+  EXPECT_NE(log.find("maya.plist is a folder, not a chat file; the chat opens empty"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("the chat is not saved: "), std::string::npos) << log;
+  EXPECT_EQ(readFile(host(kChatFolder + "/maya.plist/note.txt")), "mine");
+}
+
 TEST_F(ChatFiles, AFailedWriteLeavesTheOldFileWhole) {
   auto store = ChatStore::storeWithUsername(name("alice"));
   ASSERT_TRUE(store->saveChatData(sampleChat()));

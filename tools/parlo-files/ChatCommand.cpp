@@ -304,6 +304,18 @@ int import(Arguments arguments) {
     RecordLine parser(line);
     auto record = parser.parse();
     if (!record) return fail("line " + std::to_string(number) + ": " + parser.error());
+    // A chat file keeps text the way the device's archiver does, and it cannot carry half a
+    // surrogate pair: it would come back as U+FFFD. Refused rather than changed.
+    for (const auto& [field, text] :
+         {std::pair{"message", record->message}, std::pair{"messageType", record->messageType}}) {
+      const size_t at = text ? firstLoneSurrogate(text->characters()) : std::u16string::npos;
+      if (at == std::u16string::npos) continue;
+      char unit[8];
+      std::snprintf(unit, sizeof unit, "%04X", unsigned(text->characters()[at]));
+      return fail("line " + std::to_string(number) + ": \"" + field +
+                  "\" holds a lone surrogate (U+" + unit + ") at unit " + std::to_string(at) +
+                  ", which a chat file cannot keep");
+    }
     records->addObject(record);
   }
   if (std::cin.bad()) return fail("cannot read standard input");

@@ -83,6 +83,14 @@ class JSONWriter {
 
   void writeKind(const std::string& v, size_t) { writeString(v); }
   void writeKind(const plist::Date& v, size_t) {
+    // A date that no calendar text can name (NaN, beyond the years 1 to 9999) is shown as its
+    // seconds since 2001-01-01, not as the nearest date it is not.
+    const double seconds = v.secondsSinceReferenceDate;
+    if (std::isnan(seconds) || seconds < -63113904000.0 || seconds > 252423993599.0) {
+      char text[32];
+      const auto [end, error] = std::to_chars(text, text + sizeof text, seconds);
+      return writeTagged("$dateSinceReferenceDate", std::string_view(text, end));
+    }
     writeTagged("$date", plist::formatDate(v, /*fractionalSeconds=*/true));
   }
   void writeKind(const plist::Data& v, size_t) { writeTagged("$data", plist::base64Encode(v)); }

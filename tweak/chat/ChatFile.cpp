@@ -9,6 +9,7 @@
 #include "foundation/NSKeyedArchiver.h"
 #include "foundation/NSKeyedUnarchiver.h"
 #include "foundation/NSPathUtilities.h"
+#include "foundation/UTF16.h"
 
 namespace ChatFile {
 namespace {
@@ -20,25 +21,12 @@ constexpr size_t kMaxNameBytes = 200;
 // Head of an escaped name that is kept when the rest is replaced by its hash.
 constexpr size_t kEscapedHeadBytes = 120;
 
-bool hasLoneSurrogate(const std::u16string& units) {
-  for (size_t i = 0; i < units.size(); ++i) {
-    const char16_t unit = units[i];
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-        units[i + 1] <= 0xDFFF) {
-      ++i;
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      return true;
-    }
-  }
-  return false;
-}
-
 bool isPlainName(const NSString& username) {
   const std::u16string& units = username.characters();
   // A leading "." is kept, as the device names such a file; only "." and ".." name folders.
   if (units.empty() || units == u"." || units == u".." || units.front() == u'%') return false;
   if (units.find_first_of(std::u16string_view(u"/\0", 2)) != std::u16string::npos) return false;
-  if (hasLoneSurrogate(units)) return false;
+  if (firstLoneSurrogate(units) != std::u16string::npos) return false;
   return username.utf8().size() <= kMaxNameBytes;
 }
 
