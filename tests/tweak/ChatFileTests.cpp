@@ -402,3 +402,40 @@ TEST_F(ChatFiles, AnArchiveFromAnIndependentWriterLoads) {
             (std::vector<std::string>{"Hi|OUTGOING|010", "12:00|INCOMING-START-CALL|100",
                                       "Hi|INCOMING|001"}));
 }
+
+// One 64 KB record shared 600,000 times is a small file but 39 billion characters to show: it
+// opens empty, says why, and is kept aside untouched.
+TEST_F(ChatFiles, AChatBeyondTheBoundsOpensEmptyAndIsKeptAside) {
+  auto shared = record(std::string(65536, 'x'), "OUTGOING");
+  auto hostile = NSMutableArray::array();
+  for (int i = 0; i < 600000; ++i) hostile->addObject(shared);
+  auto bytes = ChatFile::encode(*hostile);
+  ASSERT_TRUE(bytes);
+  ASSERT_LT(bytes->size(), 1000000u);
+  writeChatFile("maya.plist",
+                std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+
+  testing::internal::CaptureStderr();
+  bool existed = false;
+  auto loaded = ChatStore::storeWithUsername(name("maya"))->loadChatData(&existed);
+  const std::string log = testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(loaded->count(), 0u);
+  EXPECT_NE(log.find("more than the 33554432 a chat may hold"), std::string::npos) << log;
+  EXPECT_EQ(chatFolderListing(), (std::set<std::string>{"maya.plist.damaged"}));
+  EXPECT_EQ(readFile(host(kChatFolder + "/maya.plist.damaged")).size(), bytes->size());
+}
+
+TEST_F(ChatFiles, AHundredThousandMessagesSaveAndLoadInOrder) {
+  auto messages = NSMutableArray::array();
+  for (int i = 0; i < 100000; ++i) {
+    messages->addObject(record("message " + std::to_string(i), i % 2 ? "INCOMING" : "OUTGOING"));
+  }
+  auto store = ChatStore::storeWithUsername(name("many"));
+
+  ASSERT_TRUE(store->saveChatData(messages));
+  auto loaded = ChatStore::storeWithUsername(name("many"))->loadChatData();
+
+  ASSERT_EQ(loaded->count(), 100000u);
+  EXPECT_EQ(summary(loaded), summary(messages));
+}

@@ -279,18 +279,18 @@ int dump(Arguments arguments) {
   auto records = ChatFile::decode(bytes, &error);
   if (!records) return fail(arguments[0] + ": not a chat file: " + error);
 
-  std::string out;
+  // One line at a time, so memory stays that of the chat however often it repeats a record.
   for (const id& object : records->objects()) {
     const auto& record = static_cast<const ChatDataModel&>(*object);
-    out += "{\"message\": " + jsonValue(record.message) +
-           ", \"messageType\": " + jsonValue(record.messageType) +
-           ", \"showAvatar\": " + jsonValue(record.showAvatar) +
-           ", \"showLike\": " + jsonValue(record.showLike) +
-           ", \"activeCall\": " + jsonValue(record.activeCall) + "}\n";
+    const std::string line = "{\"message\": " + jsonValue(record.message) +
+                             ", \"messageType\": " + jsonValue(record.messageType) +
+                             ", \"showAvatar\": " + jsonValue(record.showAvatar) +
+                             ", \"showLike\": " + jsonValue(record.showLike) +
+                             ", \"activeCall\": " + jsonValue(record.activeCall) + "}\n";
+    if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) break;
   }
-  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+  if (std::ferror(stdout) || std::fflush(stdout) != 0)
     return fail("cannot write to standard output");
-  }
   return 0;
 }
 

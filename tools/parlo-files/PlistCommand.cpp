@@ -37,10 +37,7 @@ int dump(Arguments arguments) {
   if (arguments.size() != 1) return usage();
   std::optional<plist::Value> value = load(arguments[0]);
   if (!value) return 1;
-  const std::string json = propertyListToJSON(*value);
-  if (std::fwrite(json.data(), 1, json.size(), stdout) != json.size() || std::fflush(stdout) != 0) {
-    return fail("cannot write to standard output");
-  }
+  if (!writePropertyListJSON(*value, stdout)) return fail("cannot write to standard output");
   return 0;
 }
 

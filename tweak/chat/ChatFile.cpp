@@ -20,6 +20,11 @@ namespace {
 constexpr size_t kMaxNameBytes = 200;
 // Head of an escaped name that is kept when the rest is replaced by its hash.
 constexpr size_t kEscapedHeadBytes = 120;
+// Bounds on what a chat file may hold, so that opening a hostile one cannot take the app's
+// memory or time: far beyond what anyone types (a million messages, 32 million UTF-16 units of
+// text, as every appearance of a shared record counts), far below what a device runs out of.
+constexpr size_t kMaxRecords = 1000000;
+constexpr uint64_t kMaxTextUnits = 32u << 20;
 
 bool isPlainName(const NSString& username) {
   const std::u16string& units = username.characters();
@@ -116,11 +121,31 @@ std::shared_ptr<NSMutableArray> decode(std::span<const uint8_t> bytes, std::stri
     }
     return nullptr;
   }
+  if (array->count() > kMaxRecords) {
+    if (error) {
+      *error = "it holds " + std::to_string(array->count()) + " records, more than the " +
+               std::to_string(kMaxRecords) + " a chat may hold";
+    }
+    return nullptr;
+  }
+  // A record that the archive shares is one object however often it appears, but every
+  // appearance is a row to lay out and draw; the text is counted once per row.
+  uint64_t units = 0;
   for (const id& element : array->objects()) {
-    if (!std::dynamic_pointer_cast<ChatDataModel>(element)) {
+    auto record = std::dynamic_pointer_cast<ChatDataModel>(element);
+    if (!record) {
       if (error) *error = "the archive's array holds something other than messages";
       return nullptr;
     }
+    units += (record->message ? record->message->length() : 0) +
+             (record->messageType ? record->messageType->length() : 0);
+  }
+  if (units > kMaxTextUnits) {
+    if (error) {
+      *error = "its messages hold " + std::to_string(units) + " characters, more than the " +
+               std::to_string(kMaxTextUnits) + " a chat may hold";
+    }
+    return nullptr;
   }
   if (auto mutableArray = std::dynamic_pointer_cast<NSMutableArray>(array)) return mutableArray;
   return array->mutableCopy();

@@ -35,7 +35,8 @@ std::optional<std::string> chatFilePath(const std::shared_ptr<NSString>& usernam
 std::optional<std::vector<uint8_t>> encode(const NSArray& messages, std::string* error = nullptr);
 
 // The records of an archive; nil, with the reason in `error`, when the bytes are not a keyed
-// archive whose root is an array of ChatDataModel records.
+// archive whose root is an array of ChatDataModel records, or when it holds more than a chat may
+// (a million records, or 32 Mi UTF-16 units of text counted once per record).
 std::shared_ptr<NSMutableArray> decode(std::span<const uint8_t> bytes,
                                        std::string* error = nullptr);
 
