@@ -117,8 +117,10 @@ std::shared_ptr<NSMutableArray> sampleChat() {
 }  // namespace
 
 TEST_F(ChatFiles, PlainNamesKeepTheirFileNameAndOthersAreEncodedInsideTheFolderAndApart) {
-  const std::vector<std::string> plain{"alice", "john.doe_99", "Zoë",     "A",
-                                       "a..b",  "x-",          ".hidden", "..."};
+  const std::vector<std::string> plain{"alice", "john.doe_99", "Zoë", "A", "a..b", "x-", ".hidden",
+                                       "...",
+                                       // differing only in case or in normalisation
+                                       "ALICE", "Zoe\u0308", "😀🏽"};
   const std::vector<std::string> hostile{"",
                                          "/",
                                          ".",

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -95,4 +98,36 @@ TEST_F(KillDuringWrite, AKilledSettingsWriteLeavesTheOldFileOrTheNewOneAndTheNex
   EXPECT_GT(sweep.temporariesLeft, 0);
   EXPECT_EQ(sweep.mostTemporariesAtOnce, 1);
   EXPECT_EQ(sweep.temporariesAfterNextWrite, 0);
+}
+
+// A disk that fills up mid-write (a file size limit here): the save reports failure, the old chat
+// stays whole, and no temporary is left behind.
+TEST_F(KillDuringWrite, AFullDiskLeavesTheOldChatWholeAndNoTemporary) {
+  auto store = ChatStore::storeWithUsername(NSString::string("maya"));
+  ASSERT_TRUE(store->saveChatData(bigChat("old")));
+  const fs::path file = device_.host(*store->chatFilePath());
+  const std::string before = testsupport::readFile(file);
+
+  const int status = testsupport::waitForChild(testsupport::startChild([&] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1 << 20, 1 << 20};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    return store->saveChatData(bigChat("new")) ? 0 : 3;
+  }));
+
+  EXPECT_EQ(status, 3);
+  EXPECT_TRUE(testsupport::readFile(file) == before);
+  EXPECT_EQ(testsupport::temporariesBeside(file).first, 0);
+}
+
+TEST_F(KillDuringWrite, ATwentyMegabytePhotoIsStoredAndReadBackWhole) {
+  std::vector<uint8_t> photo(20 << 20);
+  for (size_t i = 0; i < photo.size(); ++i) photo[i] = uint8_t(i * 2654435761u >> 24);
+  auto settings = SettingManager::sharedInstance();
+
+  ASSERT_TRUE(settings->setObject(NSData::dataWithBytes(photo), "profileAvatar"));
+  auto stored = std::dynamic_pointer_cast<NSData>(settings->objectForKey("profileAvatar"));
+
+  ASSERT_NE(stored, nullptr);
+  EXPECT_TRUE(stored->vector() == photo);
 }
