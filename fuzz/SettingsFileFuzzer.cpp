@@ -29,6 +29,10 @@ const std::string& settingsPath() {
                         ("parlo-settings-fuzz-" + std::to_string(::getpid())))
                            .string();
     DeviceRoot::setPath(root);
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(DeviceRoot::path(), ignored);
+    });
     NSSetHomeDirectory("/home");
     const std::string devicePath = SettingManager::settingsFilePath();
     std::filesystem::create_directories(
