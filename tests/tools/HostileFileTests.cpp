@@ -125,3 +125,21 @@ TEST_F(HostileFiles, ChatImportRefusesALoneSurrogateByLineAndWritesNothing) {
             "chat file cannot keep\n");
   EXPECT_FALSE(fs::exists(file));
 }
+
+// XML can name no date for NaN: converting to it would write 2001-01-01 in its place.
+TEST_F(HostileFiles, ConvertingADateXMLCannotNameIsRefusedAndWritesNothing) {
+  const fs::path file = write(
+      "nan.plist",
+      plist::writeBinary(plist::Dictionary{{"when", plist::Array{plist::Date{std::nan("")}}}}));
+
+  const ToolRun toXML =
+      run({"plist", "convert", "--to", "xml", file.string(), (dir_ / "out").string()});
+  const ToolRun toBinary =
+      run({"plist", "convert", "--to", "binary", file.string(), (dir_ / "copy").string()});
+
+  EXPECT_EQ(toXML.exitCode, 1);
+  EXPECT_NE(toXML.err.find("a date (nan s from 2001-01-01) has no XML spelling"), std::string::npos)
+      << toXML.err;
+  EXPECT_FALSE(fs::exists(dir_ / "out"));
+  EXPECT_EQ(toBinary.exitCode, 0) << toBinary.err;
+}

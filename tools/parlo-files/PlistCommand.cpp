@@ -1,7 +1,9 @@
 // parlo-files plist: shows any property list as JSON, and converts between the XML and binary
 // forms. Keyed archives are property lists too and take the same road.
 
+#include <charconv>
 #include <cstdio>
+#include <string>
 
 #include "Command.h"
 #include "HostFiles.h"
@@ -41,6 +43,23 @@ int dump(Arguments arguments) {
   return 0;
 }
 
+// The first date that XML would write as another date (NaN, or beyond the years 1 to 9999).
+const plist::Date* firstUnspellableDate(const plist::Value& value) {
+  if (const auto* date = value.get<plist::Date>())
+    return plist::canFormatDate(*date) ? nullptr : date;
+  if (const auto* array = value.get<plist::Array>()) {
+    for (const plist::Value& element : *array) {
+      if (const plist::Date* found = firstUnspellableDate(element)) return found;
+    }
+  }
+  if (const auto* dictionary = value.get<plist::Dictionary>()) {
+    for (const auto& [key, element] : *dictionary) {
+      if (const plist::Date* found = firstUnspellableDate(element)) return found;
+    }
+  }
+  return nullptr;
+}
+
 int convert(Arguments arguments) {
   std::string format;
   if (arguments.size() == 4 && arguments[0] == "--to") {
@@ -58,6 +77,15 @@ int convert(Arguments arguments) {
 
   std::optional<plist::Value> value = load(arguments[0]);
   if (!value) return 1;
+  if (format == "xml") {
+    if (const plist::Date* date = firstUnspellableDate(*value)) {
+      char seconds[32];
+      const auto [end, error] =
+          std::to_chars(seconds, seconds + sizeof seconds, date->secondsSinceReferenceDate);
+      return fail(arguments[0] + ": a date (" + std::string(seconds, end) +
+                  " s from 2001-01-01) has no XML spelling; the binary form keeps it");
+    }
+  }
   const std::vector<uint8_t> bytes =
       format == "xml" ? plist::writeXML(*value) : plist::writeBinary(*value);
   if (HostFileResult written = writeHostFileAtomically(arguments[1], bytes); !written.ok) {

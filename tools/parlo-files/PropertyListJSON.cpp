@@ -106,7 +106,7 @@ class JSONWriter {
     // A date that no calendar text can name (NaN, beyond the years 1 to 9999) is shown as its
     // seconds since 2001-01-01, not as the nearest date it is not.
     const double seconds = v.secondsSinceReferenceDate;
-    if (std::isnan(seconds) || seconds < -63113904000.0 || seconds > 252423993599.0) {
+    if (!plist::canFormatDate(v)) {
       char text[32];
       const auto [end, error] = std::to_chars(text, text + sizeof text, seconds);
       return writeTagged("$dateSinceReferenceDate", std::string_view(text, end));
