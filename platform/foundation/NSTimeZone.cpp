@@ -15,7 +15,9 @@
 #include "foundation/NSDate.h"
 #include "foundation/PosixTimeZoneRule.h"
 
-OBJC_CLASS_IMPL(NSTimeZone) { c.method("secondsFromGMT", &NSTimeZone::secondsFromGMT); }
+OBJC_CLASS_IMPL(NSTimeZone) {
+  c.method("secondsFromGMT", &NSTimeZone::secondsFromGMT);
+}
 
 // How a zone's offset depends on the instant.
 class NSTimeZone::Rules {
@@ -76,7 +78,8 @@ class ZoneFileRules final : public NSTimeZone::Rules {
     size_t at = 0;
     auto need = [&](size_t n) { return at + n <= b.size(); };
     auto u32 = [&](size_t p) {
-      return (uint32_t(b[p]) << 24) | (uint32_t(b[p + 1]) << 16) | (uint32_t(b[p + 2]) << 8) | b[p + 3];
+      return (uint32_t(b[p]) << 24) | (uint32_t(b[p + 1]) << 16) | (uint32_t(b[p + 2]) << 8) |
+             b[p + 3];
     };
     auto i64 = [&](size_t p) {
       return static_cast<int64_t>((uint64_t(u32(p)) << 32) | u32(p + 4));
@@ -85,7 +88,8 @@ class ZoneFileRules final : public NSTimeZone::Rules {
       uint32_t isut, isstd, leap, time, type, chars;
     };
     auto header = [&](Counts& c) {
-      if (!need(44) || std::string_view(reinterpret_cast<const char*>(&b[at]), 4) != "TZif") return false;
+      if (!need(44) || std::string_view(reinterpret_cast<const char*>(&b[at]), 4) != "TZif")
+        return false;
       c = {u32(at + 20), u32(at + 24), u32(at + 28), u32(at + 32), u32(at + 36), u32(at + 40)};
       at += 44;
       return c.type > 0 && c.time < 100000 && c.type < 256 && c.chars < 100000 && c.leap < 100000;
@@ -158,9 +162,11 @@ std::optional<int64_t> parseOffset(std::string_view text) {
 }
 
 bool isZoneName(std::string_view name) {
-  if (name.empty() || name.front() == '/' || name.find("..") != std::string_view::npos) return false;
+  if (name.empty() || name.front() == '/' || name.find("..") != std::string_view::npos)
+    return false;
   return std::all_of(name.begin(), name.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '-' || c == '+';
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '-' ||
+           c == '+';
   });
 }
 
@@ -215,16 +221,20 @@ std::shared_ptr<NSTimeZone> NSTimeZone::localTimeZone() {
   return zone;
 }
 
-void NSTimeZone::resetSystemTimeZone() { cachedLocalTimeZone().reset(); }
+void NSTimeZone::resetSystemTimeZone() {
+  cachedLocalTimeZone().reset();
+}
 
 std::shared_ptr<NSTimeZone> NSTimeZone::timeZoneWithName(std::string_view name) {
   for (std::string_view prefix : {"GMT", "UTC", "Etc/UTC", "Etc/GMT"}) {
-    if (name == prefix) return std::make_shared<NSTimeZone>(std::string(name), std::make_shared<FixedRules>(0));
+    if (name == prefix)
+      return std::make_shared<NSTimeZone>(std::string(name), std::make_shared<FixedRules>(0));
   }
   for (std::string_view prefix : {"GMT", "UTC"}) {
     if (name.starts_with(prefix)) {
       if (auto offset = parseOffset(name.substr(prefix.size()))) {
-        return std::make_shared<NSTimeZone>(std::string(name), std::make_shared<FixedRules>(*offset));
+        return std::make_shared<NSTimeZone>(std::string(name),
+                                            std::make_shared<FixedRules>(*offset));
       }
       return nullptr;
     }
@@ -282,4 +292,6 @@ bool NSTimeZone::isEqual(const id& other) const {
   return a == b;
 }
 
-size_t NSTimeZone::hash() const { return std::hash<std::string>{}(name_); }
+size_t NSTimeZone::hash() const {
+  return std::hash<std::string>{}(name_);
+}
