@@ -1,7 +1,5 @@
 #include "BrisvaleKit/BVPrefsManager.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +9,7 @@
 #include <string>
 
 #include "foundation/DeviceRoot.h"
+#include "foundation/FileLock.h"
 #include "foundation/NSLog.h"
 #include "foundation/PropertyList.h"
 
@@ -53,32 +52,6 @@ StoredDomain load(const std::string& devicePath) {
   stored.values = std::move(*root.value->get<plist::Dictionary>());
   return stored;
 }
-
-// Holds an exclusive flock on "<file>.lock" for as long as it lives.
-class WriteLock {
- public:
-  explicit WriteLock(const std::string& hostPath) {
-    fd_ = ::open((hostPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd_ < 0) return;
-    while (::flock(fd_, LOCK_EX) != 0) {
-      if (errno != EINTR) {
-        ::close(fd_);
-        fd_ = -1;
-        return;
-      }
-    }
-  }
-  ~WriteLock() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  WriteLock(const WriteLock&) = delete;
-  WriteLock& operator=(const WriteLock&) = delete;
-
-  bool isHeld() const { return fd_ >= 0; }
-
- private:
-  int fd_ = -1;
-};
 
 // Moves a damaged file to "<file>.damaged" (or the first free "<file>.damaged-N"), so that
 // replacing it loses nothing someone might still want to recover.
@@ -125,7 +98,7 @@ void BVPrefsManager::setBool(bool value, const std::string& key, const std::stri
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(*host).parent_path(), error);
 
-  WriteLock lock(*host);
+  FileLock lock(devicePath, FileLock::Where::LockFileBeside);
   if (!lock.isHeld()) {
     NSLog("BVPrefsManager: cannot lock %s; \"%s\" not stored", devicePath.c_str(), key.c_str());
     return;

@@ -1,10 +1,14 @@
 #include "foundation/DeviceRoot.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -44,10 +48,34 @@ std::string& rootStorage() {
 
 bool failNextAtomicWrite = false;
 
+// Fault injection: the process kills itself just before its Nth step that changes the disk
+// (creating a file, each write, fsync and rename), so tests can stop a write at every point.
+// Set from PARLO_KILL_AT_WRITE_STEP for tools run as separate processes, or by the test seam.
+long& killAtStep() {
+  static long step = [] {
+    const char* text = std::getenv("PARLO_KILL_AT_WRITE_STEP");
+    return text ? std::strtol(text, nullptr, 10) : 0L;
+  }();
+  return step;
+}
+
+long& stepsTaken() {
+  static long steps = 0;
+  return steps;
+}
+
+void step() {
+  if (killAtStep() > 0 && ++stepsTaken() == killAtStep()) ::raise(SIGKILL);
+}
+
+// Writes go out in pieces of at most this size, each a step of its own.
+constexpr size_t kWriteChunk = 1 << 20;
+
 bool writeAll(int fd, std::span<const uint8_t> bytes) {
   size_t written = 0;
   while (written < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+    step();
+    ssize_t n = ::write(fd, bytes.data() + written, std::min(kWriteChunk, bytes.size() - written));
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -58,35 +86,68 @@ bool writeAll(int fd, std::span<const uint8_t> bytes) {
 }
 
 bool writeInPlace(const std::string& hostPath, std::span<const uint8_t> bytes) {
+  step();
   int fd = ::open(hostPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   bool ok = writeAll(fd, bytes);
   return ::close(fd) == 0 && ok;
 }
 
+// Removes the temporaries "<prefix><pid>.<6 characters>" in `folder` whose writer process is
+// gone: a write that was killed leaves its temporary behind, up to the whole file's size.
+void removeAbandonedTemporaries(const std::string& folder, const std::string& prefix) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    std::string_view name = entry->d_name;
+    if (!name.starts_with(prefix)) continue;
+    name.remove_prefix(prefix.size());
+    const size_t dot = name.find('.');
+    if (dot == 0 || dot == std::string_view::npos || name.size() - dot - 1 != 6) continue;
+    long pid = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + dot, pid);
+    if (error != std::errc() || end != name.data() + dot || pid <= 0) continue;
+    // A live writer, or one we cannot see, keeps its file.
+    if (pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
 bool writeAtomically(const std::string& hostPath, std::span<const uint8_t> bytes) {
   std::string::size_type slash = hostPath.rfind('/');
   std::string folder = slash == 0 ? "/" : hostPath.substr(0, slash);
-  // A hidden name with a random suffix: two writers of the same file never share a temporary.
+  // A hidden name with the writer's process and a random suffix: two writers of the same file
+  // never share a temporary, and one left by a writer that died can be told from one in use.
+  const std::string prefix = "." + hostPath.substr(slash + 1) + ".";
+  removeAbandonedTemporaries(folder, prefix);
   std::string temporary =
-      folder + (folder == "/" ? "" : "/") + "." + hostPath.substr(slash + 1) + ".XXXXXX";
+      folder + (folder == "/" ? "" : "/") + prefix + std::to_string(::getpid()) + ".XXXXXX";
+  step();
   int fd = ::mkstemp(temporary.data());
   if (fd < 0) return false;
 
-  bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+  bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, bytes);
+  if (ok) step();
+  ok = ok && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
   if (ok && failNextAtomicWrite) {
     failNextAtomicWrite = false;
+    errno = EIO;
     ok = false;
   }
+  if (ok) step();
   if (!ok || ::rename(temporary.c_str(), hostPath.c_str()) != 0) {
+    const int error = errno;
     ::unlink(temporary.c_str());
+    errno = error;
     return false;
   }
 
   // Make the rename itself durable. The new file is already in place, so a failure here is not
   // reported: the old contents cannot come back, and "false" would claim they had.
   if (int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    step();
     ::fsync(dir);
     ::close(dir);
   }
@@ -164,10 +225,20 @@ bool writeFile(std::string_view devicePath, std::span<const uint8_t> bytes, bool
   return atomically ? writeAtomically(*host, bytes) : writeInPlace(*host, bytes);
 }
 
+bool writeHostFileAtomically(const std::string& hostPath, std::span<const uint8_t> bytes) {
+  return writeAtomically(hostPath.find('/') == std::string::npos ? "./" + hostPath : hostPath,
+                         bytes);
+}
+
 namespace testing {
 
 void failNextAtomicWriteBeforeRename() {
   failNextAtomicWrite = true;
+}
+
+void killAtWriteStep(long n) {
+  killAtStep() = n;
+  stepsTaken() = 0;
 }
 
 }  // namespace testing

@@ -8,6 +8,8 @@
 #include <ctime>
 #include <string>
 
+#include "foundation/CLocale.h"
+
 void NSLog(const char* format, ...) {
   timeval now{};
   gettimeofday(&now, nullptr);
@@ -18,6 +20,7 @@ void NSLog(const char* format, ...) {
 
   va_list args;
   va_start(args, format);
+  foundation::CLocaleScope cLocale;
   char* message = nullptr;
   int length = vasprintf(&message, format, args);
   va_end(args);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "foundation/CLocale.h"
 #include "foundation/NSString.h"
 #include "foundation/UTF16.h"
 #include "runtime/RuntimeError.h"
@@ -18,6 +19,8 @@ using Type = NSFormatArgument::Type;
 
 template <class... T>
 std::string printfOne(const std::string& directive, T... value) {
+  // A host that calls setlocale must not turn "%f" into "0,5" in text that ends up in files.
+  foundation::CLocaleScope cLocale;
   int length = std::snprintf(nullptr, 0, directive.c_str(), value...);
   if (length < 0) return {};
   std::string out(static_cast<size_t>(length) + 1, '\0');
@@ -133,15 +136,17 @@ std::string NSString::formatWithArguments(const char* format,
         if (a.type != Type::Signed && a.type != Type::Unsigned) {
           formatError(format, std::string(written) + " needs an integer argument");
         }
-        uint64_t bits = a.type == Type::Signed ? static_cast<uint64_t>(a.signedValue)
-                                               : a.unsignedValue;
+        uint64_t bits =
+            a.type == Type::Signed ? static_cast<uint64_t>(a.signedValue) : a.unsignedValue;
         // hh and h narrow as C does; every other length prints the whole 64-bit value.
-        if (lengthModifier == "hh") bits = conversion == 'd' || conversion == 'i'
-                                               ? static_cast<uint64_t>(static_cast<signed char>(bits))
-                                               : static_cast<unsigned char>(bits);
-        if (lengthModifier == "h") bits = conversion == 'd' || conversion == 'i'
-                                              ? static_cast<uint64_t>(static_cast<short>(bits))
-                                              : static_cast<unsigned short>(bits);
+        if (lengthModifier == "hh")
+          bits = conversion == 'd' || conversion == 'i'
+                     ? static_cast<uint64_t>(static_cast<signed char>(bits))
+                     : static_cast<unsigned char>(bits);
+        if (lengthModifier == "h")
+          bits = conversion == 'd' || conversion == 'i'
+                     ? static_cast<uint64_t>(static_cast<short>(bits))
+                     : static_cast<unsigned short>(bits);
         directive += "ll";
         directive += conversion;
         if (conversion == 'd' || conversion == 'i') {
@@ -164,7 +169,8 @@ std::string NSString::formatWithArguments(const char* format,
         if (a.type != Type::Signed && a.type != Type::Unsigned) {
           formatError(format, std::string(written) + " needs a character argument");
         }
-        uint64_t cp = a.type == Type::Signed ? static_cast<uint64_t>(a.signedValue) : a.unsignedValue;
+        uint64_t cp =
+            a.type == Type::Signed ? static_cast<uint64_t>(a.signedValue) : a.unsignedValue;
         if (conversion == 'c') cp &= 0xFF;
         if (cp < 0x80) {
           directive += 'c';
@@ -197,7 +203,8 @@ std::string NSString::formatWithArguments(const char* format,
           out += printfOne(directive, "(null)");
           break;
         }
-        if (a.type != Type::CString) formatError(format, std::string(written) + " needs a C string");
+        if (a.type != Type::CString)
+          formatError(format, std::string(written) + " needs a C string");
         std::string text = !a.text ? std::string("(null)")
                            : a.textLength == std::string_view::npos
                                ? std::string(a.text)
@@ -223,7 +230,8 @@ std::string NSString::formatWithArguments(const char* format,
           formatError(format, "%p needs a pointer");
         }
         directive += 's';
-        out += printfOne(directive, printfOne("0x%" PRIxPTR, reinterpret_cast<uintptr_t>(pointer)).c_str());
+        out += printfOne(directive,
+                         printfOne("0x%" PRIxPTR, reinterpret_cast<uintptr_t>(pointer)).c_str());
         break;
       }
       default:

@@ -8,6 +8,7 @@
 #include <cwctype>
 #include <functional>
 
+#include "foundation/CLocale.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSCharacterSet.h"
 #include "foundation/UTF16.h"
@@ -33,12 +34,18 @@ OBJC_CLASS_IMPL(NSString) {
       .method("hasSuffix:", &NSString::hasSuffixImp);
 }
 
-OBJC_CLASS_IMPL(NSMutableString) { c.method("appendString:", &NSMutableString::appendStringImp); }
+OBJC_CLASS_IMPL(NSMutableString) {
+  c.method("appendString:", &NSMutableString::appendStringImp);
+}
 
 namespace {
 
-bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+bool isHighSurrogate(char16_t u) {
+  return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t u) {
+  return u >= 0xDC00 && u <= 0xDFFF;
+}
 
 [[noreturn]] void throwRange(const char* method, NSUInteger index, NSUInteger length) {
   throw objc::RuntimeError(std::string("-[NSString ") + method + "]: index " +
@@ -76,11 +83,6 @@ void appendCodePoint(std::u16string& out, char32_t cp) {
 
 locale_t utf8Locale() {
   static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-  return locale;
-}
-
-locale_t cNumericLocale() {
-  static const locale_t locale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
   return locale;
 }
 
@@ -161,7 +163,9 @@ std::string NSStringFromRange(NSRange range) {
   return "{" + std::to_string(range.location) + ", " + std::to_string(range.length) + "}";
 }
 
-std::shared_ptr<NSString> NSString::string() { return std::make_shared<NSString>(); }
+std::shared_ptr<NSString> NSString::string() {
+  return std::make_shared<NSString>();
+}
 
 std::shared_ptr<NSString> NSString::string(std::string_view utf8) {
   return std::make_shared<NSString>(toUTF16(utf8));
@@ -190,7 +194,9 @@ const char* NSString::UTF8String() const {
   return utf8Cache_->c_str();
 }
 
-std::string NSString::utf8() const { return toUTF8(units_); }
+std::string NSString::utf8() const {
+  return toUTF8(units_);
+}
 
 std::shared_ptr<NSString> NSString::substringToIndex(NSUInteger index) const {
   if (index > units_.size()) throwRange("substringToIndex:", index, units_.size());
@@ -212,18 +218,24 @@ std::shared_ptr<NSString> NSString::substringWithRange(NSRange range) const {
 double NSString::doubleValue() const {
   std::string text = leadingNumber(units_, true);
   if (text.empty()) return 0;
-  return strtod_l(text.c_str(), nullptr, cNumericLocale());
+  return strtod_l(text.c_str(), nullptr, foundation::cLocale());
 }
 
-float NSString::floatValue() const { return static_cast<float>(doubleValue()); }
+float NSString::floatValue() const {
+  return static_cast<float>(doubleValue());
+}
 
 int NSString::intValue() const {
   return static_cast<int>(leadingInteger(units_, INT_MIN, INT_MAX));
 }
 
-NSInteger NSString::integerValue() const { return leadingInteger(units_, LLONG_MIN, LLONG_MAX); }
+NSInteger NSString::integerValue() const {
+  return leadingInteger(units_, LLONG_MIN, LLONG_MAX);
+}
 
-long long NSString::longLongValue() const { return leadingInteger(units_, LLONG_MIN, LLONG_MAX); }
+long long NSString::longLongValue() const {
+  return leadingInteger(units_, LLONG_MIN, LLONG_MAX);
+}
 
 bool NSString::boolValue() const {
   const auto& space = *NSCharacterSet::whitespaceAndNewlineCharacterSet();
@@ -279,7 +291,9 @@ bool NSString::hasSuffix(std::string_view suffix) const {
   return std::u16string_view(units_).ends_with(toUTF16(suffix));
 }
 
-bool NSString::isEqualToString(std::string_view other) const { return units_ == toUTF16(other); }
+bool NSString::isEqualToString(std::string_view other) const {
+  return units_ == toUTF16(other);
+}
 
 NSComparisonResult NSString::compare(const NSString& other) const {
   int order = units_.compare(other.units_);
@@ -352,7 +366,9 @@ std::shared_ptr<NSArray> NSString::componentsSeparatedByString(std::string_view 
   return componentsSeparatedBy(toUTF16(separator));
 }
 
-std::shared_ptr<NSString> NSString::copy() const { return std::make_shared<NSString>(units_); }
+std::shared_ptr<NSString> NSString::copy() const {
+  return std::make_shared<NSString>(units_);
+}
 
 std::shared_ptr<NSMutableString> NSString::mutableCopy() const {
   return std::make_shared<NSMutableString>(units_);
@@ -363,7 +379,9 @@ bool NSString::isEqual(const id& other) const {
   return string && string->units_ == units_;
 }
 
-size_t NSString::hash() const { return std::hash<std::u16string>{}(units_); }
+size_t NSString::hash() const {
+  return std::hash<std::u16string>{}(units_);
+}
 
 bool NSString::isEqualToStringImp(const std::shared_ptr<NSString>& other) const {
   return other && isEqualToString(*other);
@@ -421,7 +439,9 @@ void NSMutableString::insertString(std::string_view text, NSUInteger index) {
   replaceUnits({index, 0}, toUTF16(text));
 }
 
-void NSMutableString::deleteCharactersInRange(NSRange range) { replaceUnits(range, u""); }
+void NSMutableString::deleteCharactersInRange(NSRange range) {
+  replaceUnits(range, u"");
+}
 
 void NSMutableString::setString(const NSString& text) {
   replaceUnits({0, units_.size()}, text.characters());

@@ -13,8 +13,11 @@
 #include <vector>
 
 #include "foundation/NSDate.h"
+#include "foundation/PosixTimeZoneRule.h"
 
-OBJC_CLASS_IMPL(NSTimeZone) { c.method("secondsFromGMT", &NSTimeZone::secondsFromGMT); }
+OBJC_CLASS_IMPL(NSTimeZone) {
+  c.method("secondsFromGMT", &NSTimeZone::secondsFromGMT);
+}
 
 // How a zone's offset depends on the instant.
 class NSTimeZone::Rules {
@@ -48,7 +51,8 @@ class CLibraryRules final : public NSTimeZone::Rules {
   }
 };
 
-// A compiled zone file (RFC 8536). After the last transition the last offset holds.
+// A compiled zone file (RFC 8536). After the last listed transition the rule line at its end
+// decides; a file without one keeps the last offset.
 class ZoneFileRules final : public NSTimeZone::Rules {
  public:
   static std::shared_ptr<const ZoneFileRules> read(const std::string& path) {
@@ -61,6 +65,9 @@ class ZoneFileRules final : public NSTimeZone::Rules {
   }
 
   int64_t offsetAt(int64_t unixTime) const override {
+    if (footer_ && (transitions_.empty() || unixTime >= transitions_.back())) {
+      return footer_->offsetAt(unixTime);
+    }
     if (transitions_.empty() || unixTime < transitions_.front()) return offsets_.front();
     auto after = std::upper_bound(transitions_.begin(), transitions_.end(), unixTime);
     return offsets_[typeOfTransition_[static_cast<size_t>(after - transitions_.begin()) - 1]];
@@ -71,7 +78,8 @@ class ZoneFileRules final : public NSTimeZone::Rules {
     size_t at = 0;
     auto need = [&](size_t n) { return at + n <= b.size(); };
     auto u32 = [&](size_t p) {
-      return (uint32_t(b[p]) << 24) | (uint32_t(b[p + 1]) << 16) | (uint32_t(b[p + 2]) << 8) | b[p + 3];
+      return (uint32_t(b[p]) << 24) | (uint32_t(b[p + 1]) << 16) | (uint32_t(b[p + 2]) << 8) |
+             b[p + 3];
     };
     auto i64 = [&](size_t p) {
       return static_cast<int64_t>((uint64_t(u32(p)) << 32) | u32(p + 4));
@@ -80,7 +88,8 @@ class ZoneFileRules final : public NSTimeZone::Rules {
       uint32_t isut, isstd, leap, time, type, chars;
     };
     auto header = [&](Counts& c) {
-      if (!need(44) || std::string_view(reinterpret_cast<const char*>(&b[at]), 4) != "TZif") return false;
+      if (!need(44) || std::string_view(reinterpret_cast<const char*>(&b[at]), 4) != "TZif")
+        return false;
       c = {u32(at + 20), u32(at + 24), u32(at + 28), u32(at + 32), u32(at + 36), u32(at + 40)};
       at += 44;
       return c.type > 0 && c.time < 100000 && c.type < 256 && c.chars < 100000 && c.leap < 100000;
@@ -109,12 +118,22 @@ class ZoneFileRules final : public NSTimeZone::Rules {
     }
     at += c.time;
     for (uint32_t i = 0; i < c.type; ++i) offsets_.push_back(static_cast<int32_t>(u32(at + i * 6)));
+    if (timeSize == 8) {
+      // The rule line, between newlines after the 64-bit data.
+      at += size_t{c.type} * 6 + c.chars + size_t{c.leap} * 12 + c.isstd + c.isut;
+      if (need(1) && b[at] == '\n') {
+        const auto* text = reinterpret_cast<const char*>(b.data()) + at + 1;
+        const std::string_view rest(text, b.size() - at - 1);
+        footer_ = PosixTimeZoneRule::parse(rest.substr(0, rest.find('\n')));
+      }
+    }
     return std::is_sorted(transitions_.begin(), transitions_.end());
   }
 
   std::vector<int64_t> transitions_;
   std::vector<uint8_t> typeOfTransition_;
   std::vector<int64_t> offsets_;
+  std::optional<PosixTimeZoneRule> footer_;
 };
 
 // "+2", "-05:30", "+0530" after "GMT" or "UTC"; the offset in seconds.
@@ -143,9 +162,11 @@ std::optional<int64_t> parseOffset(std::string_view text) {
 }
 
 bool isZoneName(std::string_view name) {
-  if (name.empty() || name.front() == '/' || name.find("..") != std::string_view::npos) return false;
+  if (name.empty() || name.front() == '/' || name.find("..") != std::string_view::npos)
+    return false;
   return std::all_of(name.begin(), name.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '-' || c == '+';
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '/' || c == '_' || c == '-' ||
+           c == '+';
   });
 }
 
@@ -200,16 +221,20 @@ std::shared_ptr<NSTimeZone> NSTimeZone::localTimeZone() {
   return zone;
 }
 
-void NSTimeZone::resetSystemTimeZone() { cachedLocalTimeZone().reset(); }
+void NSTimeZone::resetSystemTimeZone() {
+  cachedLocalTimeZone().reset();
+}
 
 std::shared_ptr<NSTimeZone> NSTimeZone::timeZoneWithName(std::string_view name) {
   for (std::string_view prefix : {"GMT", "UTC", "Etc/UTC", "Etc/GMT"}) {
-    if (name == prefix) return std::make_shared<NSTimeZone>(std::string(name), std::make_shared<FixedRules>(0));
+    if (name == prefix)
+      return std::make_shared<NSTimeZone>(std::string(name), std::make_shared<FixedRules>(0));
   }
   for (std::string_view prefix : {"GMT", "UTC"}) {
     if (name.starts_with(prefix)) {
       if (auto offset = parseOffset(name.substr(prefix.size()))) {
-        return std::make_shared<NSTimeZone>(std::string(name), std::make_shared<FixedRules>(*offset));
+        return std::make_shared<NSTimeZone>(std::string(name),
+                                            std::make_shared<FixedRules>(*offset));
       }
       return nullptr;
     }
@@ -267,4 +292,6 @@ bool NSTimeZone::isEqual(const id& other) const {
   return a == b;
 }
 
-size_t NSTimeZone::hash() const { return std::hash<std::string>{}(name_); }
+size_t NSTimeZone::hash() const {
+  return std::hash<std::string>{}(name_);
+}

@@ -90,12 +90,22 @@ Result<Value> read(std::span<const uint8_t> bytes, Format* format) {
   return readXML(bytes);
 }
 
+namespace {
+constexpr double kFirstDate = -63113904000.0;  // 0001-01-01T00:00:00Z
+constexpr double kLastDate = 252423993599.0;   // 9999-12-31T23:59:59Z
+}  // namespace
+
+bool canFormatDate(Date date) {
+  return date.secondsSinceReferenceDate >= kFirstDate &&
+         date.secondsSinceReferenceDate < kLastDate + 1;
+}
+
 std::string formatDate(Date date, bool fractionalSeconds) {
   // Years outside 1..9999 do not fit the four-digit form that readers expect, and NaN names no
   // time at all; such dates are written as the nearest representable one (NaN as the reference
   // date) rather than as text that no reader accepts.
-  constexpr double kFirst = -63113904000.0;  // 0001-01-01T00:00:00Z
-  constexpr double kLast = 252423993599.0;   // 9999-12-31T23:59:59Z
+  constexpr double kFirst = kFirstDate;
+  constexpr double kLast = kLastDate;
   double seconds = date.secondsSinceReferenceDate;
   if (std::isnan(seconds)) seconds = 0;
   seconds = std::clamp(seconds, kFirst, kLast);

@@ -42,18 +42,23 @@ struct UID {
 };
 
 struct Value {
-  using Storage = std::variant<bool, Integer, double, std::string, Data, Date, UID, Array, Dictionary>;
+  using Storage =
+      std::variant<bool, Integer, double, std::string, Data, Date, UID, Array, Dictionary>;
   Storage storage;
 
   Value() : storage(false) {}
   template <class T>
-    requires std::is_constructible_v<Storage, T&&>
-  Value(T&& v) : storage(std::forward<T>(v)) {}  // NOLINT: values convert implicitly.
+  requires std::is_constructible_v<Storage, T&&> Value(T&& v)
+      : storage(std::forward<T>(v)) {}  // NOLINT: values convert implicitly.
 
   template <class T>
-  const T* get() const { return std::get_if<T>(&storage); }
+  const T* get() const {
+    return std::get_if<T>(&storage);
+  }
   template <class T>
-  T* get() { return std::get_if<T>(&storage); }
+  T* get() {
+    return std::get_if<T>(&storage);
+  }
   // Dictionary lookup; nullptr when this is not a dictionary or has no such key.
   const Value* find(std::string_view key) const;
 
@@ -95,6 +100,9 @@ std::vector<uint8_t> writeBinary(const Value& root);
 // The pieces of the XML form that other tools show to people.
 // "2004-10-26T10:33:33Z": UTC, whole seconds (rounded down) unless `fractionalSeconds`.
 std::string formatDate(Date date, bool fractionalSeconds = false);
+// Whether formatDate names the date itself: not NaN, and within the years 1 to 9999. Other dates
+// are written as the nearest one that can be named.
+bool canFormatDate(Date date);
 // Standard base64 with padding, on one line.
 std::string base64Encode(std::span<const uint8_t> bytes);
 

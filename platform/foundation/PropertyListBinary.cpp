@@ -22,6 +22,14 @@ uint64_t readBigEndian(const uint8_t* p, size_t size) {
   return value;
 }
 
+bool hasRepeatedKey(const Dictionary& dictionary) {
+  std::unordered_map<std::string_view, bool> seen;
+  for (const auto& entry : dictionary) {
+    if (!seen.emplace(entry.first, true).second) return true;
+  }
+  return false;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Reading
 
@@ -59,6 +67,7 @@ class BinaryReader {
       Frame frame{ref, object.isDictionary, object.count, object.refs, 0, {}, {}};
       if (object.isDictionary) {
         frame.dictionary.reserve(object.count);
+        bool lossyKey = false;
         // Keys first: they are strings, never containers, so they are read on the spot.
         for (uint64_t i = 0; i < object.count; ++i) {
           uint64_t keyRef = 0;
@@ -68,6 +77,12 @@ class BinaryReader {
           std::string* text = key.value.get<std::string>();
           if (key.isContainer || !text) return error("a dictionary key is not a string");
           frame.dictionary.emplace_back(std::move(*text), Value());
+          lossyKey = lossyKey || key.lossy;
+        }
+        // Two keys that differ only where a lone surrogate became U+FFFD would merge, and one
+        // value would vanish without a word.
+        if (lossyKey && hasRepeatedKey(frame.dictionary)) {
+          return error("two keys of a dictionary read as the same text (a lone UTF-16 surrogate)");
         }
       } else {
         frame.array.reserve(object.count);
@@ -119,6 +134,8 @@ class BinaryReader {
     uint64_t count = 0;
     size_t refs = 0;
     Value value;
+    // A UTF-16 string whose lone surrogates became U+FFFD in the UTF-8 value.
+    bool lossy = false;
   };
 
   template <class Frame>
@@ -283,6 +300,7 @@ class BinaryReader {
           for (uint64_t i = 0; i < count; ++i) {
             units[i] = static_cast<char16_t>((p[2 * i] << 8) | p[2 * i + 1]);
           }
+          object.lossy = firstLoneSurrogate(units) != std::u16string::npos;
           object.value = toUTF8(units);
         }
         return true;
@@ -430,14 +448,6 @@ class BinaryWriter {
       return ref;
     }
     return addScalar(encodeScalar(value));
-  }
-
-  static bool hasRepeatedKey(const Dictionary& dictionary) {
-    std::unordered_map<std::string_view, bool> seen;
-    for (const auto& entry : dictionary) {
-      if (!seen.emplace(entry.first, true).second) return true;
-    }
-    return false;
   }
 
   uint64_t addContainer(bool isDictionary) {

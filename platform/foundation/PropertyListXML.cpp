@@ -80,13 +80,14 @@ class XMLWriter {
   }
 
   void writeKind(double v, size_t) {
-    // Foundation's own spelling of reals: %.17g, with the special values named.
+    // Foundation's own spelling of reals: %.17g, with the special values named. to_chars spells
+    // it as the C locale does whatever locale the host process has set.
     if (std::isnan(v)) return element("real", "nan");
     if (std::isinf(v)) return element("real", v > 0 ? "+infinity" : "-infinity");
     if (v == 0) return element("real", "0.0");
     char text[40];
-    const int n = std::snprintf(text, sizeof text, "%.17g", v);
-    element("real", std::string_view(text, static_cast<size_t>(n)));
+    const auto written = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 17);
+    element("real", std::string_view(text, static_cast<size_t>(written.ptr - text)));
   }
 
   void writeKind(const std::string& v, size_t) {
@@ -279,7 +280,12 @@ std::optional<Date> parseDate(std::string_view text) {
   }
   if (!accept('Z') || pos != text.size()) return std::nullopt;
   const auto [year, month, day, hour, minute, second] = fields;
-  if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) {
+  // A day the month does not have (2023-02-31) is refused rather than carried into the next.
+  static constexpr unsigned kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  if (month < 1 || month > 12 || day < 1 ||
+      day > kDaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0) || hour > 23 || minute > 59 ||
+      second > 60) {
     return std::nullopt;
   }
   const int64_t days = detail::daysFromCivil(year, month, day);

@@ -69,8 +69,12 @@ void appendUTF8(std::string& out, char32_t cp) {
   }
 }
 
-bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+bool isHighSurrogate(char16_t u) {
+  return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t u) {
+  return u >= 0xDC00 && u <= 0xDFFF;
+}
 
 }  // namespace
 
@@ -139,4 +143,17 @@ std::string utf16Prefix(std::string_view utf8, size_t maxUnits) {
   }
   // Malformed bytes inside the prefix are kept as they are; the caller gave them.
   return std::string(utf8.substr(0, i));
+}
+
+size_t firstLoneSurrogate(std::u16string_view utf16) {
+  for (size_t i = 0; i < utf16.size(); ++i) {
+    const char16_t unit = utf16[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+        utf16[i + 1] <= 0xDFFF) {
+      ++i;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      return i;
+    }
+  }
+  return std::u16string_view::npos;
 }

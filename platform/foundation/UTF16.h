@@ -14,6 +14,10 @@ size_t utf16Length(std::string_view utf8);
 std::u16string toUTF16(std::string_view utf8);
 std::string toUTF8(std::u16string_view utf16);
 
+// The index of the first surrogate in `utf16` that is not half of a pair (which toUTF8 would turn
+// into U+FFFD), or npos when there is none.
+size_t firstLoneSurrogate(std::u16string_view utf16);
+
 // True when `utf8` is well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
 bool isValidUTF8(std::string_view utf8);
 

@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "foundation/NSLog.h"
+#include "foundation/NSString.h"
 #include "uikit/UILayoutEngine.h"
 #include "uikit/UIView.h"
 
@@ -60,8 +61,8 @@ std::vector<std::shared_ptr<NSLayoutConstraint>> NSLayoutConstraint::constraints
     return {};
   }
   bool horizontal = match[1] == "H";
-  double lead = match[2].matched ? std::stod(match[2]) : 0;
-  double trail = match[3].matched ? std::stod(match[3]) : 0;
+  double lead = match[2].matched ? NSString::stringWithUTF8String(match[2].str().c_str())->doubleValue() : 0;
+  double trail = match[3].matched ? NSString::stringWithUTF8String(match[3].str().c_str())->doubleValue() : 0;
   auto start = horizontal ? NSLayoutAttributeLeading : NSLayoutAttributeTop;
   auto end = horizontal ? NSLayoutAttributeTrailing : NSLayoutAttributeBottom;
   return {constraintWithItem(view, start, NSLayoutRelationEqual, superview, start, 1, lead),

@@ -291,6 +291,9 @@ TEST(PropertyList, MalformedXMLIsRefusedWithAMessage) {
       {"real with letters", xmlDocument("<real>1.5x</real>")},
       {"date without zone", xmlDocument("<date>2004-10-26T10:33:33</date>")},
       {"date with month 13", xmlDocument("<date>2004-13-26T10:33:33Z</date>")},
+      {"date on a day February lacks", xmlDocument("<date>2023-02-31T00:00:00Z</date>")},
+      {"date on February 29 of a common year", xmlDocument("<date>2100-02-29T00:00:00Z</date>")},
+      {"date on April 31", xmlDocument("<date>2024-04-31T00:00:00Z</date>")},
       {"data with stray characters", xmlDocument("<data>AAAA*</data>")},
       {"data after padding", xmlDocument("<data>AA==AA</data>")},
       {"bad entity", xmlDocument("<string>&nbsp;</string>")},
@@ -346,6 +349,7 @@ TEST(PropertyList, XMLReaderAcceptsWhatOtherWritersProduce) {
       {"<date>2004-10-26T10:33:33Z</date>", Date{120479613}},
       {"<date>1999-12-31T23:59:59Z</date>", Date{-31622401}},
       {"<date>2001-01Z</date>", Date{0}},
+      {"<date>2024-02-29T00:00:00Z</date>", Date{730857600}},
       {"<dict><key>CF$UID</key><integer>7</integer></dict>", UID{7}},
       {"<dict><key>CF$UID</key><string>7</string></dict>",
        Dictionary{{"CF$UID", std::string("7")}}},
@@ -560,6 +564,9 @@ TEST(PropertyList, HostileBinaryFilesAreRefusedWithAMessage) {
   add("4-byte date", BinaryFile{{"\x32\x00\x00\x00\x00"s}}.build());
   add("non-ASCII ASCII string", BinaryFile{{"\x51\xE9"s}}.build());
   add("dictionary key that is not a string", BinaryFile{{"\xD1\x01\x01"s, "\x10\x01"s}}.build());
+  // Keys U+D800 (a lone surrogate, read as U+FFFD) and U+FFFD: merged, one value would vanish.
+  add("two keys alike once a lone surrogate is replaced",
+      BinaryFile{{"\xD2\x01\x02\x03\x03"s, "\x61\xD8\x00"s, "\x61\xFF\xFD"s, "\x09"s}}.build());
   add("null object", BinaryFile{{"\xA1\x01"s, "\x00"s}}.build());
   add("unknown object type", BinaryFile{{"\x70"s}}.build());
   add("set", BinaryFile{{"\xC0"s}}.build());

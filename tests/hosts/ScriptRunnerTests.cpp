@@ -8,6 +8,7 @@
 
 #include "Script.h"
 #include "ScriptRunner.h"
+#include "CommaDecimalLocale.h"
 #include "TemporaryDeviceRoot.h"
 #include "ViewTreeDump.h"
 #include "foundation/DeviceRoot.h"
@@ -240,4 +241,15 @@ TEST_F(ScriptRunnerTests, ADumpGivesAScrollViewsInsetOffsetAndContentSize) {
   EXPECT_NE(text.find("\"contentSize\": [390, 1000]"), std::string::npos);
   // Only scroll views carry them.
   EXPECT_EQ(text.find("\"contentInset\""), text.rfind("\"contentInset\""));
+}
+
+TEST_F(ScriptRunnerTests, ADumpSpellsFractionsWithAPointUnderADecimalCommaLocale) {
+  auto label = UILabel::alloc()->initWithFrame({{20.5, 450.25}, {100.125, 20}});
+  window_->addSubview(label);
+  testsupport::CommaDecimalLocale german;
+  if (!german.available()) GTEST_SKIP() << "localedef or the de_DE locale sources are missing";
+
+  const std::string text = sim::dumpWindowsAsJSON();
+
+  EXPECT_NE(text.find("\"frame\": [20.5, 450.25, 100.125, 20]"), std::string::npos) << text;
 }

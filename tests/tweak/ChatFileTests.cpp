@@ -118,12 +118,14 @@ std::shared_ptr<NSMutableArray> sampleChat() {
 }  // namespace
 
 TEST_F(ChatFiles, PlainNamesKeepTheirFileNameAndOthersAreEncodedInsideTheFolderAndApart) {
-  const std::vector<std::string> plain{"alice", "john.doe_99", "Zoë", "A", "a..b", "x-"};
+  const std::vector<std::string> plain{"alice", "john.doe_99", "Zoë", "A", "a..b", "x-", ".hidden",
+                                       "...",
+                                       // differing only in case or in normalisation
+                                       "ALICE", "Zoe\u0308", "😀🏽"};
   const std::vector<std::string> hostile{"",
                                          "/",
                                          ".",
                                          "..",
-                                         ".hidden",
                                          "a/b",
                                          "../../../etc/passwd",
                                          std::string("a\0b", 3),
@@ -160,6 +162,41 @@ TEST_F(ChatFiles, PlainNamesKeepTheirFileNameAndOthersAreEncodedInsideTheFolderA
   fileNames.insert(lastPathComponent(*ChatFile::chatFilePath(replaced)));
 
   EXPECT_EQ(fileNames.size(), plain.size() + hostile.size() + 2);
+}
+
+// Names too long for a file keep their head and a digest of the whole name; files saved under
+// these names before must keep loading.
+TEST_F(ChatFiles, LongNamesKeepTheDigestedFileNamesTheyAlwaysHad) {
+  const struct {
+    std::string username, fileName;
+  } cases[] = {
+      {std::string(300, 'a'),
+       "%" + std::string(120, 'a') +
+           "~2da9cfb6231f629f46cf67cea0d81b07074cc6bd3a72d77b66c4731638fbe0e1"},
+      {[] {
+         std::string s;
+         for (int i = 0; i < 150; ++i) s += "x/";
+         return s;
+       }(),
+       [] {
+         std::string s = "%x";
+         for (int i = 0; i < 29; ++i) s += "%2Fx";
+         return s + "%2F~b0a920bcd3f2ac73f504a3688904306bca9619401d4e5b4d1009aa63cf8e98b2";
+       }()},
+      {[] {
+         std::string s;
+         for (int i = 0; i < 100; ++i) s += "\U0001F600";
+         return s;
+       }(),
+       [] {
+         std::string s = "%";
+         for (int i = 0; i < 10; ++i) s += "%uD83D%uDE00";
+         return s + "~47023417aa26cc6c3430c34fcf49549bbf0f23e57b5fae4df8d26ee8cfd06843";
+       }()},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ChatFile::fileNameForUsername(*name(c.username)), c.fileName);
+  }
 }
 
 TEST_F(ChatFiles, AHostileNameSavesAndLoadsInsideTheChatFolder) {
@@ -208,6 +245,29 @@ TEST_F(ChatFiles, SaveCreatesTheFolderAndLoadGivesTheRecordsBackInOrder) {
   loaded->removeObjectAtIndex(0);
   ASSERT_TRUE(store->saveChatData(loaded));
   EXPECT_EQ(summary(ChatStore::storeWithUsername(name("alice"))->loadChatData()), summary(loaded));
+}
+
+// A folder where the chat file belongs is left as it is, and the user's messages are not thrown
+// away without a word: loading and saving each say why nothing was read or written.
+TEST_F(ChatFiles, AFolderInTheChatFilesPlaceIsLeftAloneAndSaidSo) {
+  fs::create_directories(host(kChatFolder + "/maya.plist"));
+  std::ofstream(host(kChatFolder + "/maya.plist/note.txt")) << "mine";
+  auto store = ChatStore::storeWithUsername(name("maya"));
+
+  testing::internal::CaptureStderr();
+  bool existed = true;
+  auto loaded = store->loadChatData(&existed);
+  const bool saved = store->saveChatData(sampleChat());
+  const std::string log = testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(loaded->count(), 0u);
+  EXPECT_FALSE(existed);
+  EXPECT_FALSE(saved);
+  EXPECT_NE(log.find("maya.plist is a folder, not a chat file; the chat opens empty"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("the chat is not saved: "), std::string::npos) << log;
+  EXPECT_EQ(readFile(host(kChatFolder + "/maya.plist/note.txt")), "mine");
 }
 
 TEST_F(ChatFiles, AFailedWriteLeavesTheOldFileWhole) {
@@ -344,4 +404,41 @@ TEST_F(ChatFiles, AnArchiveFromAnIndependentWriterLoads) {
   EXPECT_EQ(summary(loaded),
             (std::vector<std::string>{"Hi|OUTGOING|010", "12:00|INCOMING-START-CALL|100",
                                       "Hi|INCOMING|001"}));
+}
+
+// One 64 KB record shared 600,000 times is a small file but 39 billion characters to show: it
+// opens empty, says why, and is kept aside untouched.
+TEST_F(ChatFiles, AChatBeyondTheBoundsOpensEmptyAndIsKeptAside) {
+  auto shared = record(std::string(65536, 'x'), "OUTGOING");
+  auto hostile = NSMutableArray::array();
+  for (int i = 0; i < 600000; ++i) hostile->addObject(shared);
+  auto bytes = ChatFile::encode(*hostile);
+  ASSERT_TRUE(bytes);
+  ASSERT_LT(bytes->size(), 1000000u);
+  writeChatFile("maya.plist",
+                std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+
+  testing::internal::CaptureStderr();
+  bool existed = false;
+  auto loaded = ChatStore::storeWithUsername(name("maya"))->loadChatData(&existed);
+  const std::string log = testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(loaded->count(), 0u);
+  EXPECT_NE(log.find("more than the 33554432 a chat may hold"), std::string::npos) << log;
+  EXPECT_EQ(chatFolderListing(), (std::set<std::string>{"maya.plist.damaged"}));
+  EXPECT_EQ(readFile(host(kChatFolder + "/maya.plist.damaged")).size(), bytes->size());
+}
+
+TEST_F(ChatFiles, AHundredThousandMessagesSaveAndLoadInOrder) {
+  auto messages = NSMutableArray::array();
+  for (int i = 0; i < 100000; ++i) {
+    messages->addObject(record("message " + std::to_string(i), i % 2 ? "INCOMING" : "OUTGOING"));
+  }
+  auto store = ChatStore::storeWithUsername(name("many"));
+
+  ASSERT_TRUE(store->saveChatData(messages));
+  auto loaded = ChatStore::storeWithUsername(name("many"))->loadChatData();
+
+  ASSERT_EQ(loaded->count(), 100000u);
+  EXPECT_EQ(summary(loaded), summary(messages));
 }

@@ -283,18 +283,18 @@ int dump(Arguments arguments) {
   auto records = ChatFile::decode(bytes, &error);
   if (!records) return fail(arguments[0] + ": not a chat file: " + error);
 
-  std::string out;
+  // One line at a time, so memory stays that of the chat however often it repeats a record.
   for (const id& object : records->objects()) {
     const auto& record = static_cast<const ChatDataModel&>(*object);
-    out += "{\"message\": " + jsonValue(record.message) +
-           ", \"messageType\": " + jsonValue(record.messageType) +
-           ", \"showAvatar\": " + jsonValue(record.showAvatar) +
-           ", \"showLike\": " + jsonValue(record.showLike) +
-           ", \"activeCall\": " + jsonValue(record.activeCall) + "}\n";
+    const std::string line = "{\"message\": " + jsonValue(record.message) +
+                             ", \"messageType\": " + jsonValue(record.messageType) +
+                             ", \"showAvatar\": " + jsonValue(record.showAvatar) +
+                             ", \"showLike\": " + jsonValue(record.showLike) +
+                             ", \"activeCall\": " + jsonValue(record.activeCall) + "}\n";
+    if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) break;
   }
-  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
+  if (std::ferror(stdout) || std::fflush(stdout) != 0)
     return fail("cannot write to standard output");
-  }
   return 0;
 }
 
@@ -308,6 +308,18 @@ int import(Arguments arguments) {
     RecordLine parser(line);
     auto record = parser.parse();
     if (!record) return fail("line " + std::to_string(number) + ": " + parser.error());
+    // A chat file keeps text the way the device's archiver does, and it cannot carry half a
+    // surrogate pair: it would come back as U+FFFD. Refused rather than changed.
+    for (const auto& [field, text] :
+         {std::pair{"message", record->message}, std::pair{"messageType", record->messageType}}) {
+      const size_t at = text ? firstLoneSurrogate(text->characters()) : std::u16string::npos;
+      if (at == std::u16string::npos) continue;
+      char unit[8];
+      std::snprintf(unit, sizeof unit, "%04X", unsigned(text->characters()[at]));
+      return fail("line " + std::to_string(number) + ": \"" + field +
+                  "\" holds a lone surrogate (U+" + unit + ") at unit " + std::to_string(at) +
+                  ", which a chat file cannot keep");
+    }
     records->addObject(record);
   }
   if (std::cin.bad()) return fail("cannot read standard input");

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "foundation/DeviceRoot.h"
+
 namespace {
 
 HostFileResult failure(int error) {
@@ -42,29 +44,15 @@ HostFileResult readHostFile(const std::string& path, std::vector<uint8_t>& bytes
 }
 
 HostFileResult writeHostFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
-  const std::string::size_type slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "."
-                             : slash == 0               ? "/"
-                                                        : path.substr(0, slash);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string temporary = folder + "/." + name + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return failure(errno);
-
-  int error = 0;
-  if (::fchmod(fd, 0644) != 0) error = errno;
-  for (size_t written = 0; error == 0 && written < bytes.size();) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) error = errno;
-    if (n > 0) written += static_cast<size_t>(n);
+  // Replacing a link, a FIFO or a device would lose what it stands for; only files are replaced.
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    const char* kind = S_ISLNK(info.st_mode)    ? "a symbolic link"
+                       : S_ISDIR(info.st_mode)  ? "a folder"
+                       : S_ISFIFO(info.st_mode) ? "a FIFO"
+                                                : "not a regular file";
+    return {false, std::string("is ") + kind + "; refusing to replace it"};
   }
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    return failure(error);
-  }
+  if (!DeviceRoot::writeHostFileAtomically(path, bytes)) return failure(errno);
   return {true, {}};
 }

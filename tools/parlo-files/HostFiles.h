@@ -16,5 +16,6 @@ struct HostFileResult {
 HostFileResult readHostFile(const std::string& path, std::vector<uint8_t>& bytes);
 
 // Writes a temporary file beside `path`, flushes it and renames it over `path`, so a failure
-// leaves any old file whole and a reader never sees half a file.
+// leaves any old file whole and a reader never sees half a file. Refuses a `path` that is there
+// but is no regular file (a symbolic link, a FIFO, a folder).
 HostFileResult writeHostFileAtomically(const std::string& path, std::span<const uint8_t> bytes);

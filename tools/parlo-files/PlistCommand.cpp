@@ -1,7 +1,9 @@
 // parlo-files plist: shows any property list as JSON, and converts between the XML and binary
 // forms. Keyed archives are property lists too and take the same road.
 
+#include <charconv>
 #include <cstdio>
+#include <string>
 
 #include "Command.h"
 #include "HostFiles.h"
@@ -37,11 +39,25 @@ int dump(Arguments arguments) {
   if (arguments.size() != 1) return usage();
   std::optional<plist::Value> value = load(arguments[0]);
   if (!value) return 1;
-  const std::string json = propertyListToJSON(*value);
-  if (std::fwrite(json.data(), 1, json.size(), stdout) != json.size() || std::fflush(stdout) != 0) {
-    return fail("cannot write to standard output");
-  }
+  if (!writePropertyListJSON(*value, stdout)) return fail("cannot write to standard output");
   return 0;
+}
+
+// The first date that XML would write as another date (NaN, or beyond the years 1 to 9999).
+const plist::Date* firstUnspellableDate(const plist::Value& value) {
+  if (const auto* date = value.get<plist::Date>())
+    return plist::canFormatDate(*date) ? nullptr : date;
+  if (const auto* array = value.get<plist::Array>()) {
+    for (const plist::Value& element : *array) {
+      if (const plist::Date* found = firstUnspellableDate(element)) return found;
+    }
+  }
+  if (const auto* dictionary = value.get<plist::Dictionary>()) {
+    for (const auto& [key, element] : *dictionary) {
+      if (const plist::Date* found = firstUnspellableDate(element)) return found;
+    }
+  }
+  return nullptr;
 }
 
 int convert(Arguments arguments) {
@@ -61,6 +77,15 @@ int convert(Arguments arguments) {
 
   std::optional<plist::Value> value = load(arguments[0]);
   if (!value) return 1;
+  if (format == "xml") {
+    if (const plist::Date* date = firstUnspellableDate(*value)) {
+      char seconds[32];
+      const auto [end, error] =
+          std::to_chars(seconds, seconds + sizeof seconds, date->secondsSinceReferenceDate);
+      return fail(arguments[0] + ": a date (" + std::string(seconds, end) +
+                  " s from 2001-01-01) has no XML spelling; the binary form keeps it");
+    }
+  }
   const std::vector<uint8_t> bytes =
       format == "xml" ? plist::writeXML(*value) : plist::writeBinary(*value);
   if (HostFileResult written = writeHostFileAtomically(arguments[1], bytes); !written.ok) {

@@ -8,13 +8,33 @@ namespace {
 
 class JSONWriter {
  public:
+  // With a sink the text goes out in pieces as it is made, so memory stays that of the value
+  // however long the text grows (a shared object repeated millions of times, deep indentation).
+  explicit JSONWriter(std::FILE* sink = nullptr) : sink_(sink) {}
+
   std::string write(const plist::Value& value) {
     writeValue(value, 0);
     out_ += '\n';
     return std::move(out_);
   }
 
+  bool writeToSink(const plist::Value& value) {
+    writeValue(value, 0);
+    out_ += '\n';
+    flush();
+    return ok_ && std::fflush(sink_) == 0;
+  }
+
  private:
+  void flushWhenFull() {
+    if (sink_ && out_.size() >= (1 << 16)) flush();
+  }
+
+  void flush() {
+    if (ok_ && std::fwrite(out_.data(), 1, out_.size(), sink_) != out_.size()) ok_ = false;
+    out_.clear();
+  }
+
   void newline(size_t depth) {
     out_ += '\n';
     out_.append(2 * depth, ' ');
@@ -83,6 +103,14 @@ class JSONWriter {
 
   void writeKind(const std::string& v, size_t) { writeString(v); }
   void writeKind(const plist::Date& v, size_t) {
+    // A date that no calendar text can name (NaN, beyond the years 1 to 9999) is shown as its
+    // seconds since 2001-01-01, not as the nearest date it is not.
+    const double seconds = v.secondsSinceReferenceDate;
+    if (!plist::canFormatDate(v)) {
+      char text[32];
+      const auto [end, error] = std::to_chars(text, text + sizeof text, seconds);
+      return writeTagged("$dateSinceReferenceDate", std::string_view(text, end));
+    }
     writeTagged("$date", plist::formatDate(v, /*fractionalSeconds=*/true));
   }
   void writeKind(const plist::Data& v, size_t) { writeTagged("$data", plist::base64Encode(v)); }
@@ -100,6 +128,7 @@ class JSONWriter {
       if (i > 0) out_ += ',';
       newline(depth + 1);
       writeValue(v[i], depth + 1);
+      flushWhenFull();
     }
     newline(depth);
     out_ += ']';
@@ -117,16 +146,23 @@ class JSONWriter {
       writeString(v[i].first);
       out_ += ": ";
       writeValue(v[i].second, depth + 1);
+      flushWhenFull();
     }
     newline(depth);
     out_ += '}';
   }
 
   std::string out_;
+  std::FILE* sink_;
+  bool ok_ = true;
 };
 
 }  // namespace
 
 std::string propertyListToJSON(const plist::Value& value) {
   return JSONWriter().write(value);
+}
+
+bool writePropertyListJSON(const plist::Value& value, std::FILE* sink) {
+  return JSONWriter(sink).writeToSink(value);
 }

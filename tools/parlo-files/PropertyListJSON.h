@@ -17,8 +17,11 @@
 // Dates and data are wrapped rather than written as bare strings so that they cannot be taken
 // for strings.
 
+#include <cstdio>
 #include <string>
 
 #include "foundation/PropertyList.h"
 
 std::string propertyListToJSON(const plist::Value& value);
+// The same text written to `sink` as it is made; false when writing failed.
+bool writePropertyListJSON(const plist::Value& value, std::FILE* sink);

@@ -1,5 +1,6 @@
 #include "ViewTreeDump.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -77,9 +78,11 @@ class JSONWriter {
     // Round away the noise of layout arithmetic so dumps compare across runs.
     double rounded = std::round(value * 1000) / 1000;
     if (rounded == 0) rounded = 0;
+    // to_chars: a decimal point whatever locale the process has set.
     char text[32];
-    std::snprintf(text, sizeof text, "%.10g", rounded);
-    out += text;
+    const auto written =
+        std::to_chars(text, text + sizeof text, rounded, std::chars_format::general, 10);
+    out.append(text, written.ptr);
   }
 
   void numbers(std::initializer_list<double> values) {

@@ -1,14 +1,15 @@
 #include "chat/ChatFile.h"
 
-#include <array>
 #include <cstdio>
 
 #include "chat/ChatDataModel.h"
+#include "foundation/CommonDigest.h"
 #include "foundation/NSData.h"
 #include "foundation/NSError.h"
 #include "foundation/NSKeyedArchiver.h"
 #include "foundation/NSKeyedUnarchiver.h"
 #include "foundation/NSPathUtilities.h"
+#include "foundation/UTF16.h"
 
 namespace ChatFile {
 namespace {
@@ -19,78 +20,18 @@ namespace {
 constexpr size_t kMaxNameBytes = 200;
 // Head of an escaped name that is kept when the rest is replaced by its hash.
 constexpr size_t kEscapedHeadBytes = 120;
-
-std::array<uint8_t, 32> sha256(std::span<const uint8_t> input) {
-  static constexpr uint32_t k[64] = {
-      0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4,
-      0xab1c5ed5, 0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe,
-      0x9bdc06a7, 0xc19bf174, 0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f,
-      0x4a7484aa, 0x5cb0a9dc, 0x76f988da, 0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7,
-      0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967, 0x27b70a85, 0x2e1b2138, 0x4d2c6dfc,
-      0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85, 0xa2bfe8a1, 0xa81a664b,
-      0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070, 0x19a4c116,
-      0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-      0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7,
-      0xc67178f2};
-  uint32_t h[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                   0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-  std::vector<uint8_t> message(input.begin(), input.end());
-  const uint64_t bits = uint64_t(input.size()) * 8;
-  message.push_back(0x80);
-  while (message.size() % 64 != 56) message.push_back(0);
-  for (int shift = 56; shift >= 0; shift -= 8) message.push_back(uint8_t(bits >> shift));
-
-  auto rotr = [](uint32_t x, int n) { return (x >> n) | (x << (32 - n)); };
-  for (size_t block = 0; block < message.size(); block += 64) {
-    uint32_t w[64];
-    for (int i = 0; i < 16; ++i) {
-      const uint8_t* p = &message[block + size_t(i) * 4];
-      w[i] = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-    }
-    for (int i = 16; i < 64; ++i) {
-      const uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-      const uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
-      w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-    }
-    uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], hh = h[7];
-    for (int i = 0; i < 64; ++i) {
-      const uint32_t t1 =
-          hh + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + k[i] + w[i];
-      const uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-      hh = g;
-      g = f;
-      f = e;
-      e = d + t1;
-      d = c;
-      c = b;
-      b = a;
-      a = t1 + t2;
-    }
-    h[0] += a, h[1] += b, h[2] += c, h[3] += d, h[4] += e, h[5] += f, h[6] += g, h[7] += hh;
-  }
-  std::array<uint8_t, 32> digest;
-  for (int i = 0; i < 32; ++i) digest[size_t(i)] = uint8_t(h[i / 4] >> (24 - 8 * (i % 4)));
-  return digest;
-}
-
-bool hasLoneSurrogate(const std::u16string& units) {
-  for (size_t i = 0; i < units.size(); ++i) {
-    const char16_t unit = units[i];
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-        units[i + 1] <= 0xDFFF) {
-      ++i;
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      return true;
-    }
-  }
-  return false;
-}
+// Bounds on what a chat file may hold, so that opening a hostile one cannot take the app's
+// memory or time: far beyond what anyone types (a million messages, 32 million UTF-16 units of
+// text, as every appearance of a shared record counts), far below what a device runs out of.
+constexpr size_t kMaxRecords = 1000000;
+constexpr uint64_t kMaxTextUnits = 32u << 20;
 
 bool isPlainName(const NSString& username) {
   const std::u16string& units = username.characters();
-  if (units.empty() || units.front() == u'.' || units.front() == u'%') return false;
+  // A leading "." is kept, as the device names such a file; only "." and ".." name folders.
+  if (units.empty() || units == u"." || units == u".." || units.front() == u'%') return false;
   if (units.find_first_of(std::u16string_view(u"/\0", 2)) != std::u16string::npos) return false;
-  if (hasLoneSurrogate(units)) return false;
+  if (firstLoneSurrogate(units) != std::u16string::npos) return false;
   return username.utf8().size() <= kMaxNameBytes;
 }
 
@@ -140,7 +81,9 @@ std::string fileNameForUsername(const NSString& username) {
     bytes.push_back(uint8_t(unit));
   }
   name = "%" + escaped(units, kEscapedHeadBytes) + "~";
-  for (uint8_t byte : sha256(bytes)) {
+  unsigned char digest[CC_SHA256_DIGEST_LENGTH];
+  for (unsigned char byte : std::span(CC_SHA256(bytes.data(), uint32_t(bytes.size()), digest),
+                                      CC_SHA256_DIGEST_LENGTH)) {
     char hex[3];
     std::snprintf(hex, sizeof hex, "%02x", byte);
     name += hex;
@@ -178,11 +121,31 @@ std::shared_ptr<NSMutableArray> decode(std::span<const uint8_t> bytes, std::stri
     }
     return nullptr;
   }
+  if (array->count() > kMaxRecords) {
+    if (error) {
+      *error = "it holds " + std::to_string(array->count()) + " records, more than the " +
+               std::to_string(kMaxRecords) + " a chat may hold";
+    }
+    return nullptr;
+  }
+  // A record that the archive shares is one object however often it appears, but every
+  // appearance is a row to lay out and draw; the text is counted once per row.
+  uint64_t units = 0;
   for (const id& element : array->objects()) {
-    if (!std::dynamic_pointer_cast<ChatDataModel>(element)) {
+    auto record = std::dynamic_pointer_cast<ChatDataModel>(element);
+    if (!record) {
       if (error) *error = "the archive's array holds something other than messages";
       return nullptr;
     }
+    units += (record->message ? record->message->length() : 0) +
+             (record->messageType ? record->messageType->length() : 0);
+  }
+  if (units > kMaxTextUnits) {
+    if (error) {
+      *error = "its messages hold " + std::to_string(units) + " characters, more than the " +
+               std::to_string(kMaxTextUnits) + " a chat may hold";
+    }
+    return nullptr;
   }
   if (auto mutableArray = std::dynamic_pointer_cast<NSMutableArray>(array)) return mutableArray;
   return array->mutableCopy();

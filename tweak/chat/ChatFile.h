@@ -20,10 +20,11 @@ namespace ChatFile {
 std::string chatDirectory();
 
 // The file name (without ".plist") that stands for a user name. A name that is a plain single
-// path component is used as it is, as on a device. Any other name (empty, with "/" or NUL, with a
-// leading "." or "%", lone UTF-16 surrogates, or longer than 200 bytes) is written as "%" and an
-// escaped form of its UTF-16 units, so the file stays inside the chat folder and two names never
-// share a file; an escaped form too long for a file name keeps its head and a SHA-256 of the name.
+// path component is used as it is, as on a device, a leading "." included. Any other name (empty,
+// "." or "..", with "/" or NUL, a leading "%", lone UTF-16 surrogates, or longer than 200 bytes)
+// is written as "%" and an escaped form of its UTF-16 units, so the file stays inside the chat
+// folder and two names never share a file; an escaped form too long for a file name keeps its
+// head and a SHA-256 of the name.
 std::string fileNameForUsername(const NSString& username);
 
 // "<Documents>/ParloChats/<file name>.plist"; nothing for a nil user name, which has no chat file.
@@ -34,7 +35,8 @@ std::optional<std::string> chatFilePath(const std::shared_ptr<NSString>& usernam
 std::optional<std::vector<uint8_t>> encode(const NSArray& messages, std::string* error = nullptr);
 
 // The records of an archive; nil, with the reason in `error`, when the bytes are not a keyed
-// archive whose root is an array of ChatDataModel records.
+// archive whose root is an array of ChatDataModel records, or when it holds more than a chat may
+// (a million records, or 32 Mi UTF-16 units of text counted once per record).
 std::shared_ptr<NSMutableArray> decode(std::span<const uint8_t> bytes,
                                        std::string* error = nullptr);
 

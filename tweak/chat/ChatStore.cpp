@@ -1,5 +1,7 @@
 #include "chat/ChatStore.h"
 
+#include <cerrno>
+#include <cstring>
 #include <unordered_set>
 
 #include "chat/ChatFile.h"
@@ -21,8 +23,12 @@ std::shared_ptr<NSMutableArray> ChatStore::loadChatData(bool* fileExisted) {
   auto messages = NSMutableArray::array();
   if (fileExisted) *fileExisted = false;
   bool isDirectory = false;
-  if (!path_ || !NSFileManager::defaultManager()->fileExistsAtPath(*path_, &isDirectory) ||
-      isDirectory) {
+  if (!path_ || !NSFileManager::defaultManager()->fileExistsAtPath(*path_, &isDirectory)) {
+    return messages;
+  }
+  if (isDirectory) {
+    NSLog("Parlo: %s is a folder, not a chat file; the chat opens empty and cannot be saved",
+          path_->c_str());
     return messages;
   }
   if (fileExisted) *fileExisted = true;
@@ -76,7 +82,17 @@ bool ChatStore::saveChatData(const std::shared_ptr<NSArray>& messages) {
     }
     bytes = ChatFile::encode(*kept);
   }
-  return bytes && DeviceRoot::writeFile(*path_, *bytes, true);
+  if (bytes && DeviceRoot::writeFile(*path_, *bytes, true)) return true;
+  const int error = errno;
+  // The messages stay on the screen; the old file, if any, is whole.
+  bool isDirectory = false;
+  if (manager->fileExistsAtPath(*path_, &isDirectory) && isDirectory) {
+    NSLog("Parlo: the chat is not saved: %s is a folder", path_->c_str());
+  } else {
+    NSLog("Parlo: the chat is not saved: %s cannot be written (%s)", path_->c_str(),
+          bytes ? std::strerror(error) : "the messages cannot be archived");
+  }
+  return false;
 }
 
 void ChatStore::deleteChatData(const std::shared_ptr<NSMutableArray>& messages,

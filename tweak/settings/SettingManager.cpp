@@ -5,6 +5,7 @@
 
 #include "foundation/Clock.h"
 #include "foundation/DeviceRoot.h"
+#include "foundation/FileLock.h"
 #include "foundation/NSData.h"
 #include "foundation/NSFileManager.h"
 #include "foundation/NSKeyedUnarchiver.h"
@@ -135,6 +136,14 @@ SettingManager::Contents SettingManager::read() {
 }
 
 bool SettingManager::write(const std::string& key, const id& value) {
+  const std::string path = settingsFilePath();
+  // Other processes (the tools, a second app) rewrite the same file; without the lock a change
+  // made between our read and our write would be lost.
+  FileLock lock(path, FileLock::Where::ContainingFolder);
+  if (!lock.isHeld()) {
+    NSLog("SettingManager: cannot lock %s; \"%s\" not stored", path.c_str(), key.c_str());
+    return false;
+  }
   Contents contents = read();
   if (value) {
     contents.dictionary->setObject(value, key);
@@ -142,7 +151,6 @@ bool SettingManager::write(const std::string& key, const id& value) {
     contents.dictionary->removeObjectForKey(key);
   }
 
-  const std::string path = settingsFilePath();
   if (contents.damaged) {
     // What cannot be read today may still be recovered by hand; never write over it.
     if (!NSFileManager::defaultManager()->moveItemAtPath(path, damagedFilePath(path), nullptr)) {
