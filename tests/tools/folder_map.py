@@ -3,7 +3,7 @@
 every folder of platform/, hosts/, tweak/, tools/ and framework/, is in the map, and every folder
 the map names exists.
 
-Usage: folder_map.py SOURCE_DIR
+Usage: folder_map.py SOURCE_DIR [GIT]
 
 The map is the first fenced block under "## Folder map". A line that starts in the first column
 names a path (a trailing "<layer>/" stands for each folder below); its description may name
@@ -38,9 +38,9 @@ def read_map(readme: str) -> list[tuple[str, str]]:
     return entries
 
 
-def tracked(source: Path) -> tuple[set[str], set[str]]:
+def tracked(source: Path, git: str) -> tuple[set[str], set[str]]:
     """The files git tracks, and every folder that holds one."""
-    run = subprocess.run(["git", "-C", str(source), "ls-files"], capture_output=True, text=True)
+    run = subprocess.run([git, "-C", str(source), "ls-files"], capture_output=True, text=True)
     if run.returncode != 0:
         raise SystemExit("git ls-files failed: " + run.stderr.strip())
     files = set(run.stdout.splitlines())
@@ -53,9 +53,9 @@ def entry_folder(path: str) -> str:
     return path.split("<", 1)[0].rstrip("/")
 
 
-def check(source: Path) -> list[str]:
+def check(source: Path, git: str) -> list[str]:
     entries = read_map((source / "README.md").read_text(encoding="utf-8"))
-    files, folders = tracked(source)
+    files, folders = tracked(source, git)
     top = {name for name in folders if "/" not in name}
     problems = []
 
@@ -91,7 +91,7 @@ def check(source: Path) -> list[str]:
 
 
 def main() -> int:
-    problems = check(Path(sys.argv[1]))
+    problems = check(Path(sys.argv[1]), sys.argv[2] if len(sys.argv) > 2 else "git")
     for problem in problems:
         print(problem, file=sys.stderr)
     if not problems:
