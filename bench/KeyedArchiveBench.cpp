@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ArchiveRecords.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSCoder.h"
 #include "foundation/NSData.h"
@@ -17,38 +18,6 @@
 #include "foundation/NSKeyedUnarchiver.h"
 #include "foundation/NSString.h"
 #include "foundation/PropertyList.h"
-
-namespace {
-
-class BenchMessage : public NSObject, public NSCoding {
-  OBJC_CLASS(BenchMessage, NSObject);
-
- public:
-  void encodeWithCoder(NSCoder& coder) const override {
-    coder.encodeObject(message, "message");
-    coder.encodeObject(messageType, "messageType");
-    coder.encodeBool(showAvatar, "showAvatar");
-    coder.encodeBool(showLike, "showLike");
-    coder.encodeBool(activeCall, "activeCall");
-  }
-  static std::shared_ptr<BenchMessage> initWithCoder(NSCoder& coder) {
-    auto record = std::make_shared<BenchMessage>();
-    record->message = coder.decodeObjectOfClass<NSString>("message");
-    record->messageType = coder.decodeObjectOfClass<NSString>("messageType");
-    record->showAvatar = coder.decodeBoolForKey("showAvatar");
-    record->showLike = coder.decodeBoolForKey("showLike");
-    record->activeCall = coder.decodeBoolForKey("activeCall");
-    return record;
-  }
-
-  std::shared_ptr<NSString> message, messageType;
-  bool showAvatar = false, showLike = false, activeCall = false;
-};
-
-}  // namespace
-
-OBJC_CLASS_IMPL(BenchMessage) {}
-NSCODING_IMPL(BenchMessage);
 
 namespace {
 
@@ -70,14 +39,9 @@ std::shared_ptr<NSMutableArray> chat() {
                                              NSString::string("INCOMING")};
   auto records = NSMutableArray::arrayWithCapacity(kRecords);
   for (int i = 0; i < kRecords; ++i) {
-    auto record = std::make_shared<BenchMessage>();
-    record->message =
-        NSString::string(std::string(kTexts[i % std::size(kTexts)]) + " #" + std::to_string(i));
-    record->messageType = types[i % 2];
-    record->showAvatar = i % 2 == 1;
-    record->showLike = i % 7 == 0;
-    record->activeCall = false;
-    records->addObject(record);
+    records->addObject(testsupport::TestChatMessage::make(
+        NSString::string(std::string(kTexts[i % std::size(kTexts)]) + " #" + std::to_string(i)),
+        types[i % 2], i % 2 == 1, i % 7 == 0, false));
   }
   return records;
 }
@@ -104,7 +68,8 @@ BENCHMARK(BM_KeyedArchiverEncode)->Unit(benchmark::kMillisecond);
 
 void BM_KeyedUnarchiverDecode(benchmark::State& state) {
   const auto& bytes = archiveBytes();
-  const std::vector<Class> classes = {NSMutableArray::classObject(), BenchMessage::classObject()};
+  const std::vector<Class> classes = {NSMutableArray::classObject(),
+                                      testsupport::TestChatMessage::classObject()};
   for (auto _ : state) {
     id records = NSKeyedUnarchiver::unarchivedObjectOfClasses(classes, bytes, nullptr);
     if (!records) std::abort();

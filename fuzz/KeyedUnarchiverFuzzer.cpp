@@ -1,5 +1,6 @@
-// Arbitrary bytes into the keyed unarchiver, allowing every class it knows and a record class of
-// its own (which the bpylist2 fixtures in the corpus reach under their name "crap.Foo"). Besides
+// Arbitrary bytes into the keyed unarchiver, allowing every class it knows, the chat record and
+// the bpylist2 fixtures' object (which the fixtures in the corpus reach under their name
+// "crap.Foo"). Besides
 // not crashing, a refusal must say why, and whatever it accepts must archive and unarchive again.
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "ArchiveRecords.h"
 #include "foundation/NSArray.h"
 #include "foundation/NSCoder.h"
 #include "foundation/NSData.h"
@@ -22,51 +24,16 @@
 
 namespace {
 
-class FuzzRecord : public NSObject, public NSCoding {
-  OBJC_CLASS(FuzzRecord, NSObject);
-
- public:
-  void encodeWithCoder(NSCoder& coder) const override {
-    coder.encodeObject(title, "title");
-    coder.encodeObject(child, "child");
-    coder.encodeInt(count, "count");
-    coder.encodeInt64(big, "big");
-    coder.encodeBool(active, "active");
-    coder.encodeDouble(ratio, "ratio");
-    coder.encodeObject(first);
-  }
-  static std::shared_ptr<FuzzRecord> initWithCoder(NSCoder& coder) {
-    auto record = std::make_shared<FuzzRecord>();
-    record->title = coder.decodeObjectOfClass<NSString>("title");
-    record->child = coder.decodeObjectForKey("child");
-    record->count = coder.decodeIntForKey("count");
-    record->big = coder.decodeInt64ForKey("big");
-    record->active = coder.decodeBoolForKey("active");
-    record->ratio = coder.decodeDoubleForKey("ratio");
-    record->first = coder.decodeObject();
-    return record;
-  }
-
-  std::shared_ptr<NSString> title;
-  id child, first;
-  int count = 0;
-  int64_t big = 0;
-  bool active = false;
-  double ratio = 0;
-};
-
-}  // namespace
-
-OBJC_CLASS_IMPL(FuzzRecord) {}
-NSCODING_IMPL(FuzzRecord);
-
-namespace {
-
 const std::vector<Class>& allowedClasses() {
-  static const std::vector<Class> classes = {NSArray::classObject(),  NSDictionary::classObject(),
-                                             NSString::classObject(), NSNumber::classObject(),
-                                             NSData::classObject(),   NSDate::classObject(),
-                                             NSURL::classObject(),    FuzzRecord::classObject()};
+  static const std::vector<Class> classes = {NSArray::classObject(),
+                                             NSDictionary::classObject(),
+                                             NSString::classObject(),
+                                             NSNumber::classObject(),
+                                             NSData::classObject(),
+                                             NSDate::classObject(),
+                                             NSURL::classObject(),
+                                             testsupport::TestArchivedFoo::classObject(),
+                                             testsupport::TestChatMessage::classObject()};
   return classes;
 }
 
@@ -90,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!error || error->localizedDescription().empty()) fail("a refusal without a message");
     return 0;
   }
-  unarchiver->setClass(FuzzRecord::classObject(), "crap.Foo");
+  unarchiver->setClass(testsupport::TestArchivedFoo::classObject(), "crap.Foo");
 
   // Archives with a root name its classes; the others hold unkeyed top-level objects.
   std::vector<id> objects;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AppleFixtures.h"
+#include "ArchiveRecords.h"
 #include "TemporaryDeviceRoot.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSArray.h"
@@ -28,43 +29,8 @@
 
 namespace {
 
-// A chat record: two strings and three flags.
-class ArchiverTestMessage : public NSObject, public NSCoding {
-  OBJC_CLASS(ArchiverTestMessage, NSObject);
-
- public:
-  static std::shared_ptr<ArchiverTestMessage> make(std::shared_ptr<NSString> message,
-                                                   std::shared_ptr<NSString> type, bool avatar,
-                                                   bool like, bool call) {
-    auto record = std::make_shared<ArchiverTestMessage>();
-    record->message = std::move(message);
-    record->messageType = std::move(type);
-    record->showAvatar = avatar;
-    record->showLike = like;
-    record->activeCall = call;
-    return record;
-  }
-
-  void encodeWithCoder(NSCoder& coder) const override {
-    coder.encodeObject(message, "message");
-    coder.encodeObject(messageType, "messageType");
-    coder.encodeBool(showAvatar, "showAvatar");
-    coder.encodeBool(showLike, "showLike");
-    coder.encodeBool(activeCall, "activeCall");
-  }
-  static std::shared_ptr<ArchiverTestMessage> initWithCoder(NSCoder& coder) {
-    auto record = std::make_shared<ArchiverTestMessage>();
-    record->message = coder.decodeObjectOfClass<NSString>("message");
-    record->messageType = coder.decodeObjectOfClass<NSString>("messageType");
-    record->showAvatar = coder.decodeBoolForKey("showAvatar");
-    record->showLike = coder.decodeBoolForKey("showLike");
-    record->activeCall = coder.decodeBoolForKey("activeCall");
-    return record;
-  }
-
-  std::shared_ptr<NSString> message, messageType;
-  bool showAvatar = false, showLike = false, activeCall = false;
-};
+using testsupport::TestArchivedFoo;
+using testsupport::TestChatMessage;
 
 // A record as an older writer stored it, without "activeCall".
 class ArchiverTestOldMessage : public NSObject, public NSCoding {
@@ -79,35 +45,9 @@ class ArchiverTestOldMessage : public NSObject, public NSCoding {
   }
 };
 
-// The object of the bpylist2 fixtures, archived there as "crap.Foo".
-class ArchiverTestFoo : public NSObject, public NSCoding {
-  OBJC_CLASS(ArchiverTestFoo, NSObject);
-
- public:
-  void encodeWithCoder(NSCoder&) const override {}
-  static std::shared_ptr<ArchiverTestFoo> initWithCoder(NSCoder& coder) {
-    auto foo = std::make_shared<ArchiverTestFoo>();
-    foo->title = coder.decodeObjectOfClass<NSString>("title");
-    foo->count = coder.decodeIntForKey("count");
-    foo->active = coder.decodeBoolForKey("active");
-    foo->hasEmpty = coder.containsValueForKey("empty");
-    foo->empty = coder.decodeObjectForKey("empty");
-    return foo;
-  }
-
-  std::shared_ptr<NSString> title;
-  int count = 0;
-  bool active = false, hasEmpty = false;
-  id empty;
-};
-
 }  // namespace
 
-OBJC_CLASS_IMPL(ArchiverTestMessage) {}
-NSCODING_IMPL(ArchiverTestMessage);
 OBJC_CLASS_IMPL(ArchiverTestOldMessage) {}
-OBJC_CLASS_IMPL(ArchiverTestFoo) {}
-NSCODING_IMPL(ArchiverTestFoo);
 
 namespace {
 
@@ -173,18 +113,18 @@ std::string failure(const std::vector<Class>& classes, std::span<const uint8_t> 
 std::shared_ptr<NSMutableArray> chat() {
   auto outgoing = NSString::string("OUTGOING");
   return NSMutableArray::arrayWithObjects({
-      ArchiverTestMessage::make(NSString::string("Hi"), outgoing, false, false, false),
-      ArchiverTestMessage::make(NSString::string("Yo"), outgoing, true, true, false),
+      TestChatMessage::make(NSString::string("Hi"), outgoing, false, false, false),
+      TestChatMessage::make(NSString::string("Yo"), outgoing, true, true, false),
   });
 }
 
 const std::vector<Class> kChatClasses = {NSMutableArray::classObject(),
-                                         ArchiverTestMessage::classObject()};
+                                         TestChatMessage::classObject()};
 
 TEST(KeyedArchiver, RoundTripsCustomRecordsInsideAMutableArray) {
   auto records = chat();
-  auto call = ArchiverTestMessage::make(NSString::string("12:30"),
-                                        NSString::string("OUTGOING-START-CALL"), true, false, true);
+  auto call = TestChatMessage::make(NSString::string("12:30"),
+                                    NSString::string("OUTGOING-START-CALL"), true, false, true);
   records->addObject(call);
 
   std::shared_ptr<NSError> error;
@@ -196,8 +136,8 @@ TEST(KeyedArchiver, RoundTripsCustomRecordsInsideAMutableArray) {
   ASSERT_TRUE(decoded) << error->description();
   ASSERT_EQ(decoded->count(), 3u);
   for (NSUInteger i = 0; i < 3; ++i) {
-    auto want = std::static_pointer_cast<ArchiverTestMessage>(records->objectAtIndex(i));
-    auto got = std::dynamic_pointer_cast<ArchiverTestMessage>(decoded->objectAtIndex(i));
+    auto want = std::static_pointer_cast<TestChatMessage>(records->objectAtIndex(i));
+    auto got = std::dynamic_pointer_cast<TestChatMessage>(decoded->objectAtIndex(i));
     ASSERT_TRUE(got);
     EXPECT_TRUE(got->message->isEqualToString(*want->message));
     EXPECT_TRUE(got->messageType->isEqualToString(*want->messageType));
@@ -205,8 +145,8 @@ TEST(KeyedArchiver, RoundTripsCustomRecordsInsideAMutableArray) {
     EXPECT_EQ(got->showLike, want->showLike);
     EXPECT_EQ(got->activeCall, want->activeCall);
   }
-  auto first = std::static_pointer_cast<ArchiverTestMessage>(decoded->objectAtIndex(0));
-  auto second = std::static_pointer_cast<ArchiverTestMessage>(decoded->objectAtIndex(1));
+  auto first = std::static_pointer_cast<TestChatMessage>(decoded->objectAtIndex(0));
+  auto second = std::static_pointer_cast<TestChatMessage>(decoded->objectAtIndex(1));
   EXPECT_EQ(first->messageType, second->messageType) << "one archived string, one object";
 }
 
@@ -230,7 +170,7 @@ TEST(KeyedArchiver, LaysOutObjectsInFoundationsOrderWithClassDescriptors) {
       record(3, false),
       std::string("Hi"),
       std::string("OUTGOING"),
-      classDescriptor({"ArchiverTestMessage", "NSObject"}),
+      classDescriptor({"TestChatMessage", "NSObject"}),
       record(7, true),
       std::string("Yo"),
       classDescriptor({"NSMutableArray", "NSArray", "NSObject"}),
@@ -364,8 +304,8 @@ TEST(KeyedUnarchiver, DecodesTheBpylistFixturesObjects) {
   LOAD_FIXTURE(empty, "bpylist2-empty_archive.plist");
   auto decode = [](const std::vector<uint8_t>& data) {
     auto unarchiver = NSKeyedUnarchiver::initForReadingFromData(data, nullptr);
-    unarchiver->setClass(ArchiverTestFoo::classObject(), "crap.Foo");
-    auto foo = unarchiver->decodeObjectOfClass<ArchiverTestFoo>("root");
+    unarchiver->setClass(TestArchivedFoo::classObject(), "crap.Foo");
+    auto foo = unarchiver->decodeObjectOfClass<TestArchivedFoo>("root");
     EXPECT_FALSE(unarchiver->error());
     return foo;
   };
@@ -569,13 +509,12 @@ TEST(KeyedUnarchiver, RefusesClassesThatAreNotAllowed) {
 
   std::string noRecords =
       failure({NSMutableArray::classObject(), NSString::classObject()}, data->span());
-  std::string noArray = failure({ArchiverTestMessage::classObject()}, data->span());
+  std::string noArray = failure({TestChatMessage::classObject()}, data->span());
   std::string notANumber = failure({NSNumber::classObject()}, text->span());
   id bySuperclass = NSKeyedUnarchiver::unarchivedObjectOfClasses(
-      {NSArray::classObject(), ArchiverTestMessage::classObject()}, data->span(), nullptr);
+      {NSArray::classObject(), TestChatMessage::classObject()}, data->span(), nullptr);
 
-  EXPECT_NE(noRecords.find("unexpected class 'ArchiverTestMessage'"), std::string::npos)
-      << noRecords;
+  EXPECT_NE(noRecords.find("unexpected class 'TestChatMessage'"), std::string::npos) << noRecords;
   EXPECT_NE(noArray.find("unexpected class 'NSMutableArray'"), std::string::npos) << noArray;
   EXPECT_NE(notANumber.find("unexpected class 'NSString'"), std::string::npos) << notANumber;
   EXPECT_TRUE(bySuperclass) << "a subclass of an allowed class is allowed";
@@ -586,13 +525,13 @@ TEST(KeyedUnarchiver, ReadsMissingKeysAsNoZeroAndNil) {
       NSMutableArray::arrayWithObjects({std::make_shared<ArchiverTestOldMessage>()}), true,
       nullptr);
   auto unarchiver = NSKeyedUnarchiver::initForReadingFromData(data->span(), nullptr);
-  unarchiver->setClass(ArchiverTestMessage::classObject(), "ArchiverTestOldMessage");
+  unarchiver->setClass(TestChatMessage::classObject(), "ArchiverTestOldMessage");
 
   auto records =
       std::dynamic_pointer_cast<NSArray>(unarchiver->decodeObjectOfClasses(kChatClasses, "root"));
 
   ASSERT_TRUE(records) << unarchiver->error()->description();
-  auto record = std::dynamic_pointer_cast<ArchiverTestMessage>(records->firstObject());
+  auto record = std::dynamic_pointer_cast<TestChatMessage>(records->firstObject());
   ASSERT_TRUE(record);
   EXPECT_TRUE(record->showAvatar && record->showLike);
   EXPECT_FALSE(record->activeCall);
@@ -698,8 +637,8 @@ TEST(PropertyListSerialization, RefusesWhatAPropertyListCannotHold) {
     const char* message;
   } cases[] = {
       {"nil", nullptr, NSPropertyListXMLFormat_v1_0, "root"},
-      {"custom class", NSArray::arrayWithObject(std::make_shared<ArchiverTestMessage>()),
-       NSPropertyListXMLFormat_v1_0, "class ArchiverTestMessage"},
+      {"custom class", NSArray::arrayWithObject(std::make_shared<TestChatMessage>()),
+       NSPropertyListXMLFormat_v1_0, "class TestChatMessage"},
       {"number key",
        NSDictionary::dictionaryWithObject(NSString::string("v"), NSNumber::numberWithInt(1)),
        NSPropertyListBinaryFormat_v1_0, "key must be a string"},

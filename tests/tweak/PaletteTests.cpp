@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "BrisvaleKit/UIView+Layout.h"
+#include "ChatCellTable.h"
 #include "TemporaryDeviceRoot.h"
 #include "chat/NavButton.h"
 #include "chat/UIColor+Appearance.h"
@@ -17,49 +19,63 @@
 
 namespace {
 
-struct Grey {
-  CGFloat light;
-  CGFloat dark;
-};
+// A channel of the palette (0 to 1) as the renderer writes it into a pixel.
+int channel(CGFloat value) {
+  return static_cast<int>(std::lround(value * 255));
+}
 
-CGColor resolved(const std::shared_ptr<UIColor>& colour, UIUserInterfaceStyle style) {
-  return colour
-      ->resolvedColorWithTraitCollection(
-          UITraitCollection::traitCollectionWithUserInterfaceStyle(style))
-      ->CGColor();
+// The centre pixel of a small view filled with the colour, drawn by the platform's renderer in
+// the appearance given (unspecified: the view's own, which is light).
+chatcells::Pixel painted(const std::shared_ptr<UIColor>& colour, UIUserInterfaceStyle style) {
+  auto view = UIView::alloc()->initWithFrame(CGRectMake(0, 0, 4, 4));
+  view->setOverrideUserInterfaceStyle(style);
+  view->setBackgroundColor(colour);
+  return chatcells::pixelAt(view, CGPointMake(2, 2));
 }
 
 }  // namespace
 
-TEST(Appearance, EachGreyResolvesToItsLightValueUnlessTheAppearanceIsDark) {
-  const std::vector<std::pair<std::function<std::shared_ptr<UIColor>()>, Grey>> palette = {
-      {Appearance::line, {0.90, 0.15}},           {Appearance::entryBorder, {0.86, 0.15}},
-      {Appearance::placeholder, {0.45, 0.66}},    {Appearance::incomingBubbleBorder, {0.86, 0.15}},
-      {Appearance::outgoingBubble, {0.94, 0.15}}, {Appearance::callIconBackground, {0.45, 0.66}},
-      {Appearance::avatarBorder, {0.86, 0.15}},
+TEST(Appearance, EachColourIsPaintedInItsLightValueUnlessTheAppearanceIsDark) {
+  struct Entry {
+    const char* name;
+    std::function<std::shared_ptr<UIColor>()> make;
+    // Red, green, blue in light and in dark.
+    CGFloat light[3], dark[3];
+  };
+  const Entry palette[] = {
+      {"line", Appearance::line, {0.90, 0.90, 0.90}, {0.15, 0.15, 0.15}},
+      {"entryBorder", Appearance::entryBorder, {0.86, 0.86, 0.86}, {0.15, 0.15, 0.15}},
+      {"placeholder", Appearance::placeholder, {0.45, 0.45, 0.45}, {0.66, 0.66, 0.66}},
+      {"incomingBubbleBorder",
+       Appearance::incomingBubbleBorder,
+       {0.86, 0.86, 0.86},
+       {0.15, 0.15, 0.15}},
+      {"outgoingBubble", Appearance::outgoingBubble, {0.94, 0.94, 0.94}, {0.15, 0.15, 0.15}},
+      {"callIconBackground",
+       Appearance::callIconBackground,
+       {0.45, 0.45, 0.45},
+       {0.66, 0.66, 0.66}},
+      {"avatarBorder", Appearance::avatarBorder, {0.86, 0.86, 0.86}, {0.15, 0.15, 0.15}},
+      // The join pill's green does not follow the appearance.
+      {"activeCall", Appearance::activeCall, {0.0, 0.78, 0.0}, {0.0, 0.78, 0.0}},
   };
 
-  for (size_t i = 0; i < palette.size(); ++i) {
-    const auto& [make, grey] = palette[i];
-    SCOPED_TRACE("palette entry " + std::to_string(i));
-    const auto colour = make();
-    EXPECT_TRUE(colour->isDynamic());
-    EXPECT_EQ(resolved(colour, UIUserInterfaceStyleLight),
-              (CGColor{grey.light, grey.light, grey.light, 1.0}));
-    EXPECT_EQ(resolved(colour, UIUserInterfaceStyleUnspecified),
-              (CGColor{grey.light, grey.light, grey.light, 1.0}));
-    EXPECT_EQ(resolved(colour, UIUserInterfaceStyleDark),
-              (CGColor{grey.dark, grey.dark, grey.dark, 1.0}));
-    EXPECT_NE(make(), colour) << "a new colour each call";
+  for (const auto& entry : palette) {
+    SCOPED_TRACE(entry.name);
+    const auto colour = entry.make();
+    for (auto style :
+         {UIUserInterfaceStyleLight, UIUserInterfaceStyleUnspecified, UIUserInterfaceStyleDark}) {
+      SCOPED_TRACE(style == UIUserInterfaceStyleDark ? "dark" : "light or unspecified");
+      const CGFloat* want = style == UIUserInterfaceStyleDark ? entry.dark : entry.light;
+      const chatcells::Pixel pixel = painted(colour, style);
+      EXPECT_NEAR(pixel.red, channel(want[0]), 1);
+      EXPECT_NEAR(pixel.green, channel(want[1]), 1);
+      EXPECT_NEAR(pixel.blue, channel(want[2]), 1);
+      EXPECT_EQ(pixel.alpha, 255);
+    }
+    // Views that change a colour they were given must not change everyone else's.
+    EXPECT_NE(entry.make(), colour) << "a new colour each call";
   }
-}
-
-TEST(Appearance, ActiveCallIsOneFixedGreenInBothAppearances) {
-  const auto green = Appearance::activeCall();
-
-  EXPECT_FALSE(green->isDynamic());
-  EXPECT_EQ(resolved(green, UIUserInterfaceStyleLight), (CGColor{0.0, 0.78, 0.0, 1.0}));
-  EXPECT_EQ(resolved(green, UIUserInterfaceStyleDark), (CGColor{0.0, 0.78, 0.0, 1.0}));
 }
 
 TEST(Appearance, AViewInDarkAppearanceDrawsTheOutgoingBubbleInTheDarkGrey) {

@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "Command.h"
+#include "HostApp.h"
 #include "HostFiles.h"
 #include "chat/ChatFile.h"
 #include "chat/ParloFakeChatViewController.h"
@@ -32,9 +33,6 @@
 #include "uikit/UIImage.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UITableView.h"
-#if __has_include("HostApp.h")
-#include "HostApp.h"
-#endif
 
 int renderChat(Arguments arguments);
 
@@ -218,9 +216,7 @@ int renderChat(Arguments arguments) {
   if (!options->deviceRoot.empty()) {
     DeviceRoot::setPath(std::filesystem::absolute(options->deviceRoot).lexically_normal().string());
   }
-#if __has_include("HostApp.h")
   NSSetHomeDirectory(HostApp::containerPath(HostApp::kDefaultBundleIdentifier));
-#endif
   RunLoop::useManualClock();
   const UIUserInterfaceStyle style =
       options->dark ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight;

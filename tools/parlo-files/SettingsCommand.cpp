@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "HostApp.h"
 #include "HostFiles.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/NSData.h"
@@ -21,10 +22,6 @@
 #include "settings/SettingKeys.h"
 #include "settings/SettingManager.h"
 #include "uikit/UIImage.h"
-#if __has_include("HostApp.h")
-#include "HostApp.h"
-#define PARLO_FILES_KNOWS_HOST_APP 1
-#endif
 
 const char* const kSettingsUsage =
     "  parlo-files settings [--device-root DIR] [--home PATH] list\n"
@@ -244,11 +241,7 @@ int run(Arguments arguments) {
     }
   }
 
-#ifdef PARLO_FILES_KNOWS_HOST_APP
   NSSetHomeDirectory(home ? *home : HostApp::containerPath(HostApp::kDefaultBundleIdentifier));
-#else
-  if (home) NSSetHomeDirectory(*home);
-#endif
 
   if (words.empty()) return usage();
   const std::string& command = words[0];

@@ -10,16 +10,12 @@
 #include <string>
 
 #include "HostApp.h"
+#include "ScreenRecorder.h"
 #include "Script.h"
 #include "ScriptRunner.h"
 #include "SettingsApp.h"
 #include "SimWindow.h"
-#ifdef PARLO_SIM_HAS_RECORDER
-#include "ScreenRecorder.h"
-#endif
-#ifdef PARLO_SIM_HAS_RENDER
 #include "StatusBarSetting.h"
-#endif
 #include "foundation/Clock.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/RunLoop.h"
@@ -70,9 +66,7 @@ int runHost(Host host, int argc, char** argv) {
     // Libraries loaded into the process look the root up too.
     setenv("PARLO_DEVICE_ROOT", deviceRoot.c_str(), 1);
   }
-#ifdef PARLO_SIM_HAS_RENDER
   render::setStatusBar(StatusBarSetting::read());
-#endif
 
   ParsedScript script;
   if (!scriptPath.empty()) {
@@ -94,7 +88,6 @@ int runHost(Host host, int argc, char** argv) {
   // Opened before the host starts, so that a file that cannot be written stops the run at once.
   std::function<void()> takeFrames;
   std::function<int(int)> finishRecording = [](int status) { return status; };
-#ifdef PARLO_SIM_HAS_RECORDER
   std::shared_ptr<ScreenRecorder> recorder;
   if (!recordPath.empty()) {
     std::string problem;
@@ -125,13 +118,6 @@ int runHost(Host host, int argc, char** argv) {
       if (stopSignal != 0) std::exit(finishRecording(128 + stopSignal));
     };
   }
-#else
-  if (!recordPath.empty()) {
-    std::fprintf(stderr, "cannot record: this build has no video encoder\n");
-    return 2;
-  }
-  (void)recordScale;
-#endif
 
   std::shared_ptr<UIWindow> window;
   if (host == Host::App) {

@@ -212,8 +212,6 @@ bool writeSampleContent(std::string& error) {
       return false;
     }
   }
-#if defined(PARLO_SAMPLE_MOVIE) && defined(PARLO_CAMERA_FRONT_CLIP) && \
-    defined(PARLO_CAMERA_BACK_CLIP)
   // Clips made at build time; the device works without them (no movie, no cameras).
   auto copyBuilt = [](const char* built, const std::string& devicePath, const char* what) {
     std::error_code copyError;
@@ -228,11 +226,6 @@ bool writeSampleContent(std::string& error) {
   const std::string cameras = "/var/mobile/Library/ParloSim/Camera/";
   copyBuilt(PARLO_CAMERA_FRONT_CLIP, cameras + "front.mp4", "front camera's clip");
   copyBuilt(PARLO_CAMERA_BACK_CLIP, cameras + "back.mp4", "back camera's clip");
-#else
-  std::fprintf(stderr,
-               "ffmpeg was not found when building: the photo library has no movie and the "
-               "device no cameras.\n");
-#endif
 
   plist::Value switchOn = plist::Dictionary{{"toggleParlo", true}};
   if (!write("/var/mobile/Library/Preferences/com.brisvale.ParloPrefs.plist",

@@ -8,18 +8,13 @@
 
 #include "ViewTreeDump.h"
 #include "foundation/RunLoop.h"
+#include "render/Renderer.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIImpactFeedbackGenerator.h"
+#include "uikit/UIKeyboard.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UITouch.h"
 #include "uikit/UIWindow.h"
-#if __has_include("uikit/UIKeyboard.h")
-#include "uikit/UIKeyboard.h"
-#define PARLO_SIM_HAS_KEYBOARD 1
-#endif
-#ifdef PARLO_SIM_HAS_RENDER
-#include "render/Renderer.h"
-#endif
 
 namespace sim {
 namespace {
@@ -115,7 +110,6 @@ std::string outputPath(const ScriptRun& run, const std::string& file) {
 }
 
 void typing(const Command& command) {
-#ifdef PARLO_SIM_HAS_KEYBOARD
   UIKeyboard& keyboard = UIKeyboard::shared();
   if (!keyboard.isVisible()) throw CommandFailure("the keyboard is not up: nothing has focus");
   if (command.kind == Command::Kind::Type) {
@@ -128,10 +122,6 @@ void typing(const Command& command) {
     keyboard.pressBackspace();
   }
   settleScreen();
-#else
-  (void)command;
-  throw CommandFailure("typing is not available: this build has no keyboard");
-#endif
 }
 
 void runCommand(const Command& command, const ScriptRun& run) {
@@ -177,12 +167,8 @@ void runCommand(const Command& command, const ScriptRun& run) {
       settleScreen();
       break;
     case Command::Kind::Snapshot: {
-#ifdef PARLO_SIM_HAS_RENDER
       std::string path = outputPath(run, command.text);
       if (!render::writeScreenPNG(path)) throw CommandFailure("cannot write " + path);
-#else
-      throw CommandFailure("snapshots are not available: this build has no renderer");
-#endif
       break;
     }
     case Command::Kind::Dump: {

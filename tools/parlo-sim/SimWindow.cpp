@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#if defined(PARLO_SIM_HAS_SDL) && defined(PARLO_SIM_HAS_RENDER)
+#ifdef PARLO_SIM_WINDOW
 #include <SDL.h>
 #include <pango/pangocairo.h>
 
@@ -15,10 +15,7 @@
 #include "foundation/RunLoop.h"
 #include "render/ScreenRenderer.h"
 #include "uikit/UIApplication.h"
-#if __has_include("uikit/UIKeyboard.h")
 #include "uikit/UIKeyboard.h"
-#define PARLO_SIM_HAS_KEYBOARD 1
-#endif
 
 namespace sim {
 namespace {
@@ -166,9 +163,7 @@ int runWindow(const std::string& title, const std::string& hintText,
             bool dark = UITraitCollection::currentTraitCollection()->userInterfaceStyle() ==
                         UIUserInterfaceStyleDark;
             app->setUserInterfaceStyle(dark ? UIUserInterfaceStyleLight : UIUserInterfaceStyleDark);
-          }
-#ifdef PARLO_SIM_HAS_KEYBOARD
-          else if (UIKeyboard::shared().isVisible()) {
+          } else if (UIKeyboard::shared().isVisible()) {
             if (event.key.keysym.sym == SDLK_RETURN) UIKeyboard::shared().pressReturn();
             if (event.key.keysym.sym == SDLK_BACKSPACE) UIKeyboard::shared().pressBackspace();
             if (event.key.keysym.sym == SDLK_v && (event.key.keysym.mod & KMOD_CTRL)) {
@@ -178,15 +173,12 @@ int runWindow(const std::string& title, const std::string& hintText,
               }
             }
           }
-#endif
           break;
-#ifdef PARLO_SIM_HAS_KEYBOARD
         case SDL_TEXTINPUT:
           if (UIKeyboard::shared().isVisible() && !(SDL_GetModState() & KMOD_CTRL)) {
             UIKeyboard::shared().type(event.text.text);
           }
           break;
-#endif
         default:
           break;
       }
@@ -226,8 +218,8 @@ namespace sim {
 
 int runWindow(const std::string&, const std::string&, const std::function<void()>&) {
   std::fprintf(stderr,
-               "This build has no desktop window (it needs SDL2 and the renderer); run a script "
-               "with --script FILE instead.\n");
+               "This build has no desktop window (configured with -DPARLO_WINDOW=OFF); run a "
+               "script with --script FILE instead.\n");
   return 1;
 }
 

@@ -10,12 +10,9 @@
 #include "uikit/UILabel.h"
 #include "uikit/UIScrollView.h"
 #include "uikit/UITextField.h"
+#include "uikit/UITextView.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
-#if __has_include("uikit/UITextView.h")
-#include "uikit/UITextView.h"
-#define PARLO_SIM_HAS_TEXT_VIEW 1
-#endif
 
 namespace sim {
 namespace {
@@ -205,12 +202,10 @@ std::optional<std::string> displayedText(const UIView& view) {
     return text ? std::optional<std::string>(text->utf8()) : std::nullopt;
   }
   if (auto field = dynamic_cast<const UITextField*>(&view)) return field->text();
-#ifdef PARLO_SIM_HAS_TEXT_VIEW
   if (auto textView = dynamic_cast<const UITextView*>(&view)) {
     auto text = textView->text();
     return text ? std::optional<std::string>(text->utf8()) : std::nullopt;
   }
-#endif
   return std::nullopt;
 }
 

@@ -25,9 +25,7 @@
 #include <vector>
 
 #include "SampleDevice.h"
-#ifdef PARLO_SIM_HAS_RENDER
 #include "StatusBarSetting.h"
-#endif
 #include "foundation/DeviceRoot.h"
 
 extern char** environ;
@@ -91,12 +89,7 @@ int statusBar(int argc, char** argv) {
     return 1;
   }
   DeviceRoot::setPath(std::filesystem::absolute(deviceRoot).lexically_normal().string());
-#ifdef PARLO_SIM_HAS_RENDER
   return sim::StatusBarSetting::runCommand(static_cast<int>(rest.size()), rest.data(), 2);
-#else
-  std::fprintf(stderr, "this build has no renderer to draw a status bar\n");
-  return 1;
-#endif
 }
 
 }  // namespace
