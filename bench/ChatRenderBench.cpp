@@ -73,6 +73,14 @@ void BM_RenderWholeChat(benchmark::State& state) {
   state.counters["cpu_s"] = processor / static_cast<double>(state.iterations());
   std::error_code error;
   state.counters["picture_MB"] = static_cast<double>(fs::file_size(out, error)) / 1e6;
+  // The picture's height from its header: the pixel count bounds what any encoder can do.
+  std::ifstream picture(out, std::ios::binary);
+  unsigned char header[24] = {};
+  picture.read(reinterpret_cast<char*>(header), sizeof header);
+  const double rows = header[20] << 24 | header[21] << 16 | header[22] << 8 | header[23];
+  state.counters["rows"] = rows;
+  state.counters["raw_GB"] =
+      rows * (header[16] << 24 | header[17] << 16 | header[18] << 8 | header[19]) * 3 / 1e9;
   fs::remove_all(chat.parent_path(), error);
 }
 BENCHMARK(BM_RenderWholeChat)->Arg(1000)->Arg(10000)->Iterations(1)->Unit(benchmark::kSecond);

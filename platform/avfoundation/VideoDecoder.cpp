@@ -185,7 +185,10 @@ std::shared_ptr<const VideoImage> VideoFrame::imageOf(CGRect crop, int width, in
   auto image = std::make_shared<VideoImage>();
   image->width = width;
   image->height = height;
-  image->stride = width * 4;
+  // swscale's vector converters write whole groups of eight pixels and, when a row's stride has
+  // no room for the last group, leave those pixels unwritten: a 1170-pixel frame came out with a
+  // black edge. Rows padded to sixteen pixels leave them room.
+  image->stride = (width + 15) / 16 * 16 * 4;
   image->pixels.reset(new uint8_t[static_cast<size_t>(image->stride) * height]);
   uint8_t* planes[4] = {image->pixels.get(), nullptr, nullptr, nullptr};
   int strides[4] = {image->stride, 0, 0, 0};

@@ -265,3 +265,29 @@ TEST(CMTime, ComparesAcrossTimescalesAndConvertsToSeconds) {
 }
 
 }  // namespace
+
+// Frames drawn at their own size go through swscale's unscaled converters, which work in groups
+// of pixels; widths that are no multiple of the group must still fill their last columns.
+TEST_F(Player, FramesAtTheirOwnSizeFillEveryColumn) {
+  for (const char* size : {"1170x64", "90x48", "64x48"}) {
+    SCOPED_TRACE(size);
+    const std::string devicePath = std::string("/Documents/wide-") + size + ".mp4";
+    std::filesystem::create_directories(root_.host("/Documents"));
+    ASSERT_TRUE(
+        testsupport::makeClip(root_.host(devicePath), {"lime"}, everyClipFormat().front(), size));
+    auto player = playerFor(devicePath);
+    auto frame = player->currentItem()->currentFrame();
+    ASSERT_TRUE(frame);
+    const int width = frame->pixelWidth(), height = frame->pixelHeight();
+    auto image = frame->imageOf(
+        CGRectMake(0, 0, frame->naturalSize().width, frame->naturalSize().height), width, height);
+    ASSERT_TRUE(image);
+    int dark = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int x = width - 16; x < width; ++x) {
+        dark += image->pixels[static_cast<size_t>(y * image->stride + x * 4 + 1)] < 200;
+      }
+    }
+    EXPECT_EQ(dark, 0) << "of the last 16 columns' pixels are not lime";
+  }
+}

@@ -30,6 +30,8 @@
 #                                effects in dumps (check_settings_screen.py)
 #   --record NAME [SCALE]        records the run into NAME beside its snapshots
 #   --check-video SECONDS 'TIME=SNAPSHOT|...'  checks the recording (check_video.py)
+#   --video-player PATH          the frames checked are those the platform's player shows, written
+#                                by PATH (player_frames)
 #   --status-bar 'OPTIONS'       runs parlo-sim status-bar with OPTIONS before the script (after
 #                                the --first ones)
 #   --check-status-bar 'NAME ...'  each NAME's snapshot and dump match the first --first run's
@@ -68,6 +70,7 @@ record=""
 record_scale=""
 video_length=""
 video_shots=""
+video_player=""
 refusal=""
 status_bar=""
 status_bar_checks=""
@@ -101,6 +104,7 @@ while [ $# -gt 0 ]; do
       record=$2; shift 2
       if [[ "${1:-}" =~ ^[0-9.]+$ ]]; then record_scale=$1; shift; fi ;;
     --check-video) video_length=$2; video_shots=$3; shift 3 ;;
+    --video-player) video_player=$2; shift 2 ;;
     --expect-refusal) refusal=$2; shift 2 ;;
     --status-bar) status_bar=$2; shift 2 ;;
     --check-status-bar) status_bar_checks=$2; shift 2 ;;
@@ -273,5 +277,5 @@ if [ -n "$status_bar_checks" ]; then
 fi
 if [ -n "$video_length" ]; then
   python3 "$(dirname "$0")/check_video.py" "$work/out/$record" "$work/out" "$video_length" \
-    "$video_shots"
+    "$video_shots" ${video_player:+"$video_player"}
 fi
