@@ -9,6 +9,7 @@
 #include "BrisvaleKit/BVPrefsManager.h"
 #include "ChildProcess.h"
 #include "KillPoints.h"
+#include "Sanitizers.h"
 #include "TemporaryDeviceRoot.h"
 #include "TestFiles.h"
 #include "foundation/DeviceRoot.h"
@@ -21,7 +22,7 @@ namespace {
 const char* const kDomain = "com.brisvale.ParloPrefs";
 const char* const kPath = "/var/mobile/Library/Preferences/com.brisvale.ParloPrefs.plist";
 constexpr int kWriters = 4;
-constexpr int kWritesEach = 500;
+constexpr int kWritesEach = testsupport::kSanitized ? 100 : 500;
 
 std::string key(int writer, int i) {
   return "w" + std::to_string(writer) + "-" + std::to_string(i);

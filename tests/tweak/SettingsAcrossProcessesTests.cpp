@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "Sanitizers.h"
 #include "TemporaryDeviceRoot.h"
 #include "foundation/DeviceRoot.h"
 #include "foundation/PropertyList.h"
@@ -17,7 +18,7 @@ namespace {
 
 const char* const kHome = "/var/mobile/Containers/Data/Application/SETTINGS-PROCESSES";
 constexpr int kWriters = 4;
-constexpr int kWritesEach = 500;
+constexpr int kWritesEach = testsupport::kSanitized ? 100 : 500;
 
 std::string key(int writer, int i) {
   return "w" + std::to_string(writer) + "-" + std::to_string(i);
