@@ -98,28 +98,11 @@ void UIView::setFrameImp(CGRect frame) {
       UILayoutEngine* e = existingEngine();
       if (e && e->contains(*subview)) continue;
       CGRect f = subview->frame();
-      auto resize = [](bool flexLead, bool flexSize, bool flexTrail, double lead, double length,
-                       double trail, double delta, double* newLead, double* newLength) {
-        double total = (flexLead ? lead : 0) + (flexSize ? length : 0) + (flexTrail ? trail : 0);
-        int count = flexLead + flexSize + flexTrail;
-        *newLead = lead;
-        *newLength = length;
-        if (count == 0) return;
-        auto share = [&](bool flex, double part) {
-          if (!flex) return 0.0;
-          return total > 0 ? delta * part / total : delta / count;
-        };
-        *newLead = lead + share(flexLead, lead);
-        *newLength = length + share(flexSize, length);
-      };
-      double x, w, y, h;
-      resize(mask & UIViewAutoresizingFlexibleLeftMargin, mask & UIViewAutoresizingFlexibleWidth,
-             mask & UIViewAutoresizingFlexibleRightMargin, f.origin.x, f.size.width,
-             oldSize.width - f.origin.x - f.size.width, size.width - oldSize.width, &x, &w);
-      resize(mask & UIViewAutoresizingFlexibleTopMargin, mask & UIViewAutoresizingFlexibleHeight,
-             mask & UIViewAutoresizingFlexibleBottomMargin, f.origin.y, f.size.height,
-             oldSize.height - f.origin.y - f.size.height, size.height - oldSize.height, &y, &h);
-      subview->setFrame(CGRectMake(x, y, w, h));
+      UIAutoresizingShare share = UIAutoresizingShareOf(mask, f, oldSize);
+      double dw = size.width - oldSize.width, dh = size.height - oldSize.height;
+      subview->setFrame(
+          CGRectMake(f.origin.x + dw * share.x.margin, f.origin.y + dh * share.y.margin,
+                     f.size.width + dw * share.x.size, f.size.height + dh * share.y.size));
     }
     setNeedsLayout();
   }
