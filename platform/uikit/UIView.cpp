@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <type_traits>
 
 #include "foundation/NSLog.h"
 #include "runtime/RuntimeError.h"
@@ -41,6 +42,22 @@ CGRect pixelAligned(CGRect rect) {
 }
 
 }  // namespace
+
+template <class Visit>
+bool UIView::forEachInSubtree(Visit&& visit) {
+  SubtreeWalk next = SubtreeWalk::intoSubviews;
+  if constexpr (std::is_void_v<decltype(visit(*this))>) {
+    visit(*this);
+  } else {
+    next = visit(*this);
+  }
+  if (next == SubtreeWalk::stop) return true;
+  if (next == SubtreeWalk::pastSubviews) return false;
+  for (auto& subview : std::vector(subviews_)) {
+    if (subview->forEachInSubtree(visit)) return true;
+  }
+  return false;
+}
 
 UIView::UIView() : layer_(CALayer::layer()) {}
 
@@ -149,13 +166,12 @@ std::shared_ptr<UIColor> UIView::tintColor() const {
 
 void UIView::setTintColor(std::shared_ptr<UIColor> color) {
   tintColor_ = std::move(color);
-  std::function<void(UIView&)> notify = [&](UIView& view) {
+  // Below here, a view with its own tint keeps it, and so do its subviews.
+  forEachInSubtree([this](UIView& view) {
+    if (&view != this && view.tintColor_) return SubtreeWalk::pastSubviews;
     view.tintColorDidChange();
-    for (auto& subview : view.subviews_) {
-      if (!subview->tintColor_) notify(*subview);
-    }
-  };
-  notify(*this);
+    return SubtreeWalk::intoSubviews;
+  });
 }
 
 // ---- Hierarchy ----
@@ -212,20 +228,13 @@ void UIView::insertSubviewAt(const std::shared_ptr<UIView>& view, size_t index) 
   // The subtree joins this hierarchy's layout engine. A hierarchy without one yet makes it now
   // if the subtree brings constraints (a cell built with its own), or they would never be solved.
   keep->engine_.reset();
-  std::function<bool(UIView&)> hasConstraints = [&](UIView& v) {
-    if (!v.constraints_.empty()) return true;
-    for (auto& subview : v.subviews_) {
-      if (hasConstraints(*subview)) return true;
-    }
-    return false;
-  };
   if (UILayoutEngine* e = rootView()->engine_.get()) {
-    std::function<void(UIView&)> join = [&](UIView& v) {
+    keep->forEachInSubtree([e](UIView& v) {
       for (auto& constraint : v.constraints_) e->addConstraint(*constraint);
-      for (auto& subview : v.subviews_) join(*subview);
-    };
-    join(*keep);
-  } else if (hasConstraints(*keep)) {
+    });
+  } else if (keep->forEachInSubtree([](UIView& v) {
+               return v.constraints_.empty() ? SubtreeWalk::intoSubviews : SubtreeWalk::stop;
+             })) {
     engine();
   }
 
@@ -233,13 +242,8 @@ void UIView::insertSubviewAt(const std::shared_ptr<UIView>& view, size_t index) 
   keep->setNeedsLayout();
   didAddSubview(keep);
   keep->didMoveToSuperview();
-  if (keep->window() != previousWindow) {
-    std::function<void(UIView&)> moved = [&moved](UIView& v) {
-      v.didMoveToWindow();
-      for (auto& subview : std::vector(v.subviews_)) moved(*subview);
-    };
-    moved(*keep);
-  }
+  if (keep->window() != previousWindow)
+    keep->forEachInSubtree([](UIView& v) { v.didMoveToWindow(); });
   if (keep->traitCollection()->userInterfaceStyle() != previousStyle) {
     keep->propagateTraitChange(previousStyle);
   }
@@ -280,13 +284,7 @@ void UIView::removeFromSuperview() {
   willMoveToSuperview(nullptr);
   detachFromSuperview();
   didMoveToSuperview();
-  if (hadWindow) {
-    std::function<void(UIView&)> moved = [&moved](UIView& v) {
-      v.didMoveToWindow();
-      for (auto& subview : std::vector(v.subviews_)) moved(*subview);
-    };
-    moved(*this);
-  }
+  if (hadWindow) forEachInSubtree([](UIView& v) { v.didMoveToWindow(); });
   if (traitCollection()->userInterfaceStyle() != previousStyle) propagateTraitChange(previousStyle);
 }
 
@@ -316,12 +314,10 @@ void UIView::detachFromSuperview() {
     ancestor->removeConstraints(leaving);
   }
   if (UILayoutEngine* e = superview->existingEngine()) {
-    std::function<void(UIView&)> leave = [&](UIView& v) {
+    forEachInSubtree([e](UIView& v) {
       for (auto& constraint : v.constraints_) e->removeConstraint(*constraint);
       e->removeItem(v);
-      for (auto& subview : v.subviews_) leave(*subview);
-    };
-    leave(*this);
+    });
   }
   auto& siblings = superview->subviews_;
   siblings.erase(std::remove(siblings.begin(), siblings.end(), keep), siblings.end());
@@ -339,11 +335,13 @@ bool UIView::isDescendantOfView(const std::shared_ptr<UIView>& view) const {
 }
 
 std::shared_ptr<UIView> UIView::viewWithTag(long tag) {
-  if (tag_ == tag) return selfAs<UIView>();
-  for (auto& subview : subviews_) {
-    if (auto found = subview->viewWithTag(tag)) return found;
-  }
-  return nullptr;
+  std::shared_ptr<UIView> found;
+  forEachInSubtree([&](UIView& v) {
+    if (v.tag_ != tag) return SubtreeWalk::intoSubviews;
+    found = v.selfAs<UIView>();
+    return SubtreeWalk::stop;
+  });
+  return found;
 }
 
 std::shared_ptr<UIWindow> UIView::window() const {
@@ -467,11 +465,9 @@ UILayoutEngine* UIView::engine() {
   if (!root->engine_) {
     root->engine_ = std::make_unique<UILayoutEngine>();
     UILayoutEngine* e = root->engine_.get();
-    std::function<void(UIView&)> join = [&](UIView& v) {
+    root->forEachInSubtree([e](UIView& v) {
       for (auto& constraint : v.constraints_) e->addConstraint(*constraint);
-      for (auto& subview : v.subviews_) join(*subview);
-    };
-    join(*root);
+    });
   }
   return root->engine_.get();
 }
@@ -483,14 +479,8 @@ void UIView::setNeedsLayout() {
 void UIView::layoutIfNeeded() {
   auto root = rootView();
   auto anyNeedsLayout = [](UIView& top) {
-    std::function<bool(UIView&)> walk = [&](UIView& v) {
-      if (v.needsLayout_) return true;
-      for (auto& subview : v.subviews_) {
-        if (walk(*subview)) return true;
-      }
-      return false;
-    };
-    return walk(top);
+    return top.forEachInSubtree(
+        [](UIView& v) { return v.needsLayout_ ? SubtreeWalk::stop : SubtreeWalk::intoSubviews; });
   };
   // A pass can invalidate what it laid out (a label that wraps at its new width); a few passes
   // settle it, and a bound keeps a view that never settles from hanging the process.
@@ -508,11 +498,11 @@ void UIView::layoutIfNeeded() {
 
 void UIView::layoutSubtree(int everything) {
   auto keep = selfAs<UIView>();
-  if (needsLayout_ || everything) {
-    needsLayout_ = false;
-    objc_msgSend(id(keep), "layoutSubviews");
-  }
-  for (auto& subview : std::vector(subviews_)) subview->layoutSubtree(everything);
+  forEachInSubtree([everything](UIView& v) {
+    if (!v.needsLayout_ && !everything) return;
+    v.needsLayout_ = false;
+    objc_msgSend(id(v.selfAs<UIView>()), "layoutSubviews");
+  });
 }
 
 void UIView::layoutSubviews() {
@@ -684,17 +674,18 @@ void UIView::traitCollectionDidChange(const std::shared_ptr<UITraitCollection>&)
 void UIView::propagateTraitChange(UIUserInterfaceStyle previousStyle) {
   auto keep = selfAs<UIView>();
   auto previous = UITraitCollection::traitCollectionWithUserInterfaceStyle(previousStyle);
-  traitCollectionDidChange(previous);
-  // The controller whose root view this is hears of it too, as on the platform.
-  if (auto controller = std::dynamic_pointer_cast<UIViewController>(viewDelegate())) {
-    controller->traitCollectionDidChange(previous);
-  }
-  for (auto& subview : std::vector(subviews_)) {
+  forEachInSubtree([&](UIView& v) {
     // A subview with its own override did not change.
-    if (subview->overrideStyle_ == UIUserInterfaceStyleUnspecified) {
-      subview->propagateTraitChange(previousStyle);
+    if (&v != this && v.overrideStyle_ != UIUserInterfaceStyleUnspecified) {
+      return SubtreeWalk::pastSubviews;
     }
-  }
+    v.traitCollectionDidChange(previous);
+    // The controller whose root view this is hears of it too, as on the platform.
+    if (auto controller = std::dynamic_pointer_cast<UIViewController>(v.viewDelegate())) {
+      controller->traitCollectionDidChange(previous);
+    }
+    return SubtreeWalk::intoSubviews;
+  });
 }
 
 std::string UIView::description() const {
