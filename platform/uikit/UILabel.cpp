@@ -8,21 +8,14 @@
 #include "uikit/UIGraphics.h"
 
 OBJC_CLASS_IMPL(UILabel) {
-  c.method("text", &UILabel::text)
-      .method("setText:",
-              static_cast<void (UILabel::*)(const std::shared_ptr<NSString>&)>(&UILabel::setText))
-      .method("attributedText", &UILabel::attributedText)
-      .method("setAttributedText:", &UILabel::setAttributedText)
-      .method("font", &UILabel::font)
-      .method("setFont:", &UILabel::setFont)
-      .method("textColor", &UILabel::textColor)
-      .method("setTextColor:", &UILabel::setTextColor)
-      .method("textAlignment", &UILabel::textAlignment)
-      .method("setTextAlignment:", &UILabel::setTextAlignment)
-      .method("numberOfLines", &UILabel::numberOfLines)
-      .method("setNumberOfLines:", &UILabel::setNumberOfLines)
-      .method("lineBreakMode", &UILabel::lineBreakMode)
-      .method("setLineBreakMode:", &UILabel::setLineBreakMode);
+  c.property("text", &UILabel::text,
+             static_cast<void (UILabel::*)(const std::shared_ptr<NSString>&)>(&UILabel::setText))
+      .property("attributedText", &UILabel::attributedText, &UILabel::setAttributedText)
+      .property("font", &UILabel::font, &UILabel::setFont)
+      .property("textColor", &UILabel::textColor, &UILabel::setTextColor)
+      .property("textAlignment", &UILabel::textAlignment, &UILabel::setTextAlignment)
+      .property("numberOfLines", &UILabel::numberOfLines, &UILabel::setNumberOfLines)
+      .property("lineBreakMode", &UILabel::lineBreakMode, &UILabel::setLineBreakMode);
 }
 
 namespace {

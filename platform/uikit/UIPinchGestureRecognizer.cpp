@@ -6,8 +6,7 @@
 #include "uikit/UIView.h"
 
 OBJC_CLASS_IMPL(UIPinchGestureRecognizer) {
-  c.method("scale", &UIPinchGestureRecognizer::scale)
-      .method("setScale:", &UIPinchGestureRecognizer::setScale)
+  c.property("scale", &UIPinchGestureRecognizer::scale, &UIPinchGestureRecognizer::setScale)
       .method("velocity", &UIPinchGestureRecognizer::velocity);
 }
 

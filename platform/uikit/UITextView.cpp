@@ -16,25 +16,21 @@
 #include "uikit/UIWindow.h"
 
 OBJC_CLASS_IMPL(NSTextContainer) {
-  c.method("lineFragmentPadding", &NSTextContainer::lineFragmentPadding)
-      .method("setLineFragmentPadding:", &NSTextContainer::setLineFragmentPadding);
+  c.property("lineFragmentPadding", &NSTextContainer::lineFragmentPadding,
+             &NSTextContainer::setLineFragmentPadding);
 }
 
 OBJC_CLASS_IMPL(NSLayoutManager) {
-  c.method("allowsNonContiguousLayout", &NSLayoutManager::allowsNonContiguousLayout)
-      .method("setAllowsNonContiguousLayout:", &NSLayoutManager::setAllowsNonContiguousLayout);
+  c.property("allowsNonContiguousLayout", &NSLayoutManager::allowsNonContiguousLayout,
+             &NSLayoutManager::setAllowsNonContiguousLayout);
 }
 
 OBJC_CLASS_IMPL(UITextView) {
   c.method("text", &UITextView::text)
-      .method("attributedText", &UITextView::attributedText)
-      .method("setAttributedText:", &UITextView::setAttributedText)
-      .method("font", &UITextView::font)
-      .method("setFont:", &UITextView::setFont)
-      .method("textColor", &UITextView::textColor)
-      .method("setTextColor:", &UITextView::setTextColor)
-      .method("isEditable", &UITextView::isEditable)
-      .method("setEditable:", &UITextView::setEditable)
+      .property("attributedText", &UITextView::attributedText, &UITextView::setAttributedText)
+      .property("font", &UITextView::font, &UITextView::setFont)
+      .property("textColor", &UITextView::textColor, &UITextView::setTextColor)
+      .property("isEditable", &UITextView::isEditable, &UITextView::setEditable)
       .method("paste:", &UITextView::paste)
       .method("tapped:", &UITextView::tapped);
 }

@@ -13,8 +13,7 @@
 #include "uikit/UIViewController.h"
 
 OBJC_CLASS_IMPL(UIView) {
-  c.method("setFrame:", &UIView::setFrameImp)
-      .method("frame", &UIView::frame)
+  c.property("frame", &UIView::frame, &UIView::setFrameImp)
       .method("layoutSubviews", &UIView::layoutSubviews)
       .method("superview", &UIView::superview);
 }

@@ -48,12 +48,8 @@ void IncomingChatCell::traitCollectionDidChange(
 }
 
 OBJC_CLASS_IMPL(IncomingChatCell) {
-  c.method("baseView", &IncomingChatCell::baseView)
-      .method("setBaseView:", &IncomingChatCell::setBaseView)
-      .method("avatarImage", &IncomingChatCell::avatarImage)
-      .method("setAvatarImage:", &IncomingChatCell::setAvatarImage)
-      .method("likeView", &IncomingChatCell::likeView)
-      .method("setLikeView:", &IncomingChatCell::setLikeView)
-      .method("likeLabel", &IncomingChatCell::likeLabel)
-      .method("setLikeLabel:", &IncomingChatCell::setLikeLabel);
+  c.property("baseView", &IncomingChatCell::baseView, &IncomingChatCell::setBaseView)
+      .property("avatarImage", &IncomingChatCell::avatarImage, &IncomingChatCell::setAvatarImage)
+      .property("likeView", &IncomingChatCell::likeView, &IncomingChatCell::setLikeView)
+      .property("likeLabel", &IncomingChatCell::likeLabel, &IncomingChatCell::setLikeLabel);
 }

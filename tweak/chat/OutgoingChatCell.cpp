@@ -40,10 +40,7 @@ void OutgoingChatCell::traitCollectionDidChange(
 }
 
 OBJC_CLASS_IMPL(OutgoingChatCell) {
-  c.method("baseView", &OutgoingChatCell::baseView)
-      .method("setBaseView:", &OutgoingChatCell::setBaseView)
-      .method("likeView", &OutgoingChatCell::likeView)
-      .method("setLikeView:", &OutgoingChatCell::setLikeView)
-      .method("likeLabel", &OutgoingChatCell::likeLabel)
-      .method("setLikeLabel:", &OutgoingChatCell::setLikeLabel);
+  c.property("baseView", &OutgoingChatCell::baseView, &OutgoingChatCell::setBaseView)
+      .property("likeView", &OutgoingChatCell::likeView, &OutgoingChatCell::setLikeView)
+      .property("likeLabel", &OutgoingChatCell::likeLabel, &OutgoingChatCell::setLikeLabel);
 }
