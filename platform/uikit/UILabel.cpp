@@ -6,6 +6,7 @@
 
 #include "uikit/NSStringDrawing.h"
 #include "uikit/UIGraphics.h"
+#include "uikit/UITextAttributes.h"
 
 OBJC_CLASS_IMPL(UILabel) {
   c.property("text", &UILabel::text,
@@ -129,30 +130,11 @@ void UILabel::contentChanged(bool sizeMayChange) {
 const std::shared_ptr<NSAttributedString>& UILabel::effectiveText() const {
   if (effectiveText_) return effectiveText_;
   if (attributedText_) {
-    auto filled = attributedText_->mutableCopy();
-    std::vector<NSRange> withoutFont, withoutColor;
-    filled->enumerateAttributesInRange(
-        NSMakeRange(0, filled->length()), 0,
-        [&](const std::shared_ptr<NSDictionary>& attributes, NSRange range, bool*) {
-          if (!attributes->objectForKey(NSFontAttributeName)) withoutFont.push_back(range);
-          if (!attributes->objectForKey(NSForegroundColorAttributeName)) {
-            withoutColor.push_back(range);
-          }
-        });
-    for (NSRange range : withoutFont) filled->addAttribute(NSFontAttributeName, font_, range);
-    for (NSRange range : withoutColor) {
-      filled->addAttribute(NSForegroundColorAttributeName, textColor_, range);
-    }
-    effectiveText_ = filled->copy();
+    effectiveText_ = UITextFillingMissingAttributes(*attributedText_, font_, textColor_);
   } else {
-    auto style = NSMutableParagraphStyle::alloc()->init();
-    style->setAlignment(textAlignment_);
-    auto attributes = NSMutableDictionary::dictionary();
-    attributes->setObject(font_, NSFontAttributeName);
-    attributes->setObject(textColor_, NSForegroundColorAttributeName);
-    attributes->setObject(style->copy(), NSParagraphStyleAttributeName);
-    effectiveText_ =
-        NSAttributedString::alloc()->initWithString(text_ ? text_ : NSString::string(), attributes);
+    effectiveText_ = NSAttributedString::alloc()->initWithString(
+        text_ ? text_ : NSString::string(),
+        UITextAttributesMake(font_, textColor_, textAlignment_));
   }
   return effectiveText_;
 }
