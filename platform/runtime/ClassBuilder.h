@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cctype>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "runtime/objc.h"
@@ -18,24 +20,37 @@ class ClassBuilder {
 
   template <class R, class... A>
   ClassBuilder& method(SEL sel, R (T::*member)(A...)) {
-    return add(sel, [member](T& object, auto&&... args) -> decltype(auto) {
-      return (object.*member)(std::forward<decltype(args)>(args)...);
-    }, static_cast<R (*)(A...)>(nullptr));
+    return add(
+        sel,
+        [member](T& object, auto&&... args) -> decltype(auto) {
+          return (object.*member)(std::forward<decltype(args)>(args)...);
+        },
+        static_cast<R (*)(A...)>(nullptr));
   }
 
   template <class R, class... A>
   ClassBuilder& method(SEL sel, R (T::*member)(A...) const) {
-    return add(sel, [member](T& object, auto&&... args) -> decltype(auto) {
-      return (object.*member)(std::forward<decltype(args)>(args)...);
-    }, static_cast<R (*)(A...)>(nullptr));
+    return add(
+        sel,
+        [member](T& object, auto&&... args) -> decltype(auto) {
+          return (object.*member)(std::forward<decltype(args)>(args)...);
+        },
+        static_cast<R (*)(A...)>(nullptr));
+  }
+
+  // A property: the getter answers `name` and the setter `setName:`; a Boolean's getter may be
+  // named `isName`, whose setter is `setName:` as well.
+  template <class Getter, class Setter>
+  ClassBuilder& property(std::string_view name, Getter getter, Setter setter) {
+    method(SEL(name), getter);
+    return method(SEL(setterName(name)), setter);
   }
 
   // An object-typed instance variable (a std::shared_ptr member), readable by name.
   template <class M>
   ClassBuilder& ivar(const char* name, std::shared_ptr<M> T::*member) {
     detail::addIvar(
-        cls_, name, "@",
-        [member](NSObject& object) -> id { return cast(object).*member; },
+        cls_, name, "@", [member](NSObject& object) -> id { return cast(object).*member; },
         [member](NSObject& object, const id& value) {
           cast(object).*member = ObjCType<std::shared_ptr<M>>::fromCanonical(value);
         });
@@ -43,6 +58,17 @@ class ClassBuilder {
   }
 
  private:
+  static std::string setterName(std::string_view name) {
+    if (name.size() > 2 && name.starts_with("is") &&
+        std::isupper(static_cast<unsigned char>(name[2]))) {
+      name.remove_prefix(2);
+    }
+    std::string setter = "set";
+    setter += name;
+    setter[3] = static_cast<char>(std::toupper(static_cast<unsigned char>(setter[3])));
+    return setter + ":";
+  }
+
   static T& cast(NSObject& object) {
     auto* typed = dynamic_cast<T*>(&object);
     if (!typed) throw RuntimeError("instance is not of the class that declares the member");
@@ -76,31 +102,33 @@ class ClassBuilder {
 // Declares that a C++ class takes part in the runtime. Put it first in the class body; the
 // access level after it is private. Objects are made as on the platform, in two steps, so that
 // an initialiser can already hand out `self`: `auto view = UIView::alloc()->initWithFrame(r);`.
-#define OBJC_CLASS(Cls, Super)                                 \
- public:                                                       \
-  using super = Super;                                         \
-  static Class classObject();                                  \
-  Class isa() const override { return classObject(); }        \
-  template <class Self = Cls>                                  \
-  static std::shared_ptr<Self> alloc() {                       \
-    return std::make_shared<Self>();                           \
-  }                                                            \
-                                                               \
- private:                                                      \
+#define OBJC_CLASS(Cls, Super)           \
+ public:                                 \
+  using super = Super;                   \
+  static Class classObject();            \
+  Class isa() const override {           \
+    return classObject();                \
+  }                                      \
+  template <class Self = Cls>            \
+  static std::shared_ptr<Self> alloc() { \
+    return std::make_shared<Self>();     \
+  }                                      \
+                                         \
+ private:                                \
   static void registerMethods(::objc::ClassBuilder<Cls>& c)
 
 // Defines the runtime class in the .cpp, followed by the body that lists its selectors:
 //   OBJC_CLASS_IMPL(UIView) { c.method("setFrame:", &UIView::setFrameImp); }
 // The class is registered when its library loads, so it can be found by name.
-#define OBJC_CLASS_IMPL(Cls)                                                         \
-  Class Cls::classObject() {                                                         \
-    static const Class cls = [] {                                                    \
-      Class created = ::objc::detail::registerClass(#Cls, Cls::super::classObject()); \
-      ::objc::ClassBuilder<Cls> builder(created);                                    \
-      registerMethods(builder);                                                      \
-      return created;                                                                \
-    }();                                                                             \
-    return cls;                                                                      \
-  }                                                                                  \
+#define OBJC_CLASS_IMPL(Cls)                                                           \
+  Class Cls::classObject() {                                                           \
+    static const Class cls = [] {                                                      \
+      Class created = ::objc::detail::registerClass(#Cls, Cls::super::classObject());  \
+      ::objc::ClassBuilder<Cls> builder(created);                                      \
+      registerMethods(builder);                                                        \
+      return created;                                                                  \
+    }();                                                                               \
+    return cls;                                                                        \
+  }                                                                                    \
   [[maybe_unused]] static const Class parloRegisteredClass_##Cls = Cls::classObject(); \
   void Cls::registerMethods([[maybe_unused]] ::objc::ClassBuilder<Cls>& c)

@@ -3,8 +3,7 @@
 #include <cstdio>
 
 OBJC_CLASS_IMPL(UIAlertAction) {
-  c.method("isEnabled", &UIAlertAction::isEnabled)
-      .method("setEnabled:", &UIAlertAction::setEnabled);
+  c.property("isEnabled", &UIAlertAction::isEnabled, &UIAlertAction::setEnabled);
 }
 
 std::shared_ptr<UIAlertAction> UIAlertAction::actionWithTitle(const std::string& title,

@@ -7,12 +7,9 @@
 #include "uikit/UITouch.h"
 
 OBJC_CLASS_IMPL(UIControl) {
-  c.method("isEnabled", &UIControl::isEnabled)
-      .method("setEnabled:", &UIControl::setEnabled)
-      .method("isSelected", &UIControl::isSelected)
-      .method("setSelected:", &UIControl::setSelected)
-      .method("isHighlighted", &UIControl::isHighlighted)
-      .method("setHighlighted:", &UIControl::setHighlighted);
+  c.property("isEnabled", &UIControl::isEnabled, &UIControl::setEnabled)
+      .property("isSelected", &UIControl::isSelected, &UIControl::setSelected)
+      .property("isHighlighted", &UIControl::isHighlighted, &UIControl::setHighlighted);
 }
 
 std::shared_ptr<UIControl> UIControl::initWithFrame(CGRect frame) {

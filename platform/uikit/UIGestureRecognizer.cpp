@@ -9,8 +9,7 @@
 
 OBJC_CLASS_IMPL(UIGestureRecognizer) {
   c.method("view", &UIGestureRecognizer::view)
-      .method("isEnabled", &UIGestureRecognizer::isEnabled)
-      .method("setEnabled:", &UIGestureRecognizer::setEnabled)
+      .property("isEnabled", &UIGestureRecognizer::isEnabled, &UIGestureRecognizer::setEnabled)
       .method("locationInView:", &UIGestureRecognizer::locationInView)
       .method("numberOfTouches", &UIGestureRecognizer::numberOfTouches);
 }

@@ -110,8 +110,8 @@ OBJC_CLASS_IMPL(UIImagePickerTile) {}
 OBJC_CLASS_IMPL(UIImagePickerController) {
   c.method("itemTapped:", &UIImagePickerController::itemTapped)
       .method("cancelTapped", &UIImagePickerController::cancelTapped)
-      .method("allowsEditing", &UIImagePickerController::allowsEditing)
-      .method("setAllowsEditing:", &UIImagePickerController::setAllowsEditing);
+      .property("allowsEditing", &UIImagePickerController::allowsEditing,
+                &UIImagePickerController::setAllowsEditing);
 }
 
 bool UTTypeConformsTo(std::string_view type, std::string_view conformsTo) {

@@ -6,23 +6,17 @@
 
 #include "uikit/NSStringDrawing.h"
 #include "uikit/UIGraphics.h"
+#include "uikit/UITextAttributes.h"
 
 OBJC_CLASS_IMPL(UILabel) {
-  c.method("text", &UILabel::text)
-      .method("setText:",
-              static_cast<void (UILabel::*)(const std::shared_ptr<NSString>&)>(&UILabel::setText))
-      .method("attributedText", &UILabel::attributedText)
-      .method("setAttributedText:", &UILabel::setAttributedText)
-      .method("font", &UILabel::font)
-      .method("setFont:", &UILabel::setFont)
-      .method("textColor", &UILabel::textColor)
-      .method("setTextColor:", &UILabel::setTextColor)
-      .method("textAlignment", &UILabel::textAlignment)
-      .method("setTextAlignment:", &UILabel::setTextAlignment)
-      .method("numberOfLines", &UILabel::numberOfLines)
-      .method("setNumberOfLines:", &UILabel::setNumberOfLines)
-      .method("lineBreakMode", &UILabel::lineBreakMode)
-      .method("setLineBreakMode:", &UILabel::setLineBreakMode);
+  c.property("text", &UILabel::text,
+             static_cast<void (UILabel::*)(const std::shared_ptr<NSString>&)>(&UILabel::setText))
+      .property("attributedText", &UILabel::attributedText, &UILabel::setAttributedText)
+      .property("font", &UILabel::font, &UILabel::setFont)
+      .property("textColor", &UILabel::textColor, &UILabel::setTextColor)
+      .property("textAlignment", &UILabel::textAlignment, &UILabel::setTextAlignment)
+      .property("numberOfLines", &UILabel::numberOfLines, &UILabel::setNumberOfLines)
+      .property("lineBreakMode", &UILabel::lineBreakMode, &UILabel::setLineBreakMode);
 }
 
 namespace {
@@ -136,30 +130,11 @@ void UILabel::contentChanged(bool sizeMayChange) {
 const std::shared_ptr<NSAttributedString>& UILabel::effectiveText() const {
   if (effectiveText_) return effectiveText_;
   if (attributedText_) {
-    auto filled = attributedText_->mutableCopy();
-    std::vector<NSRange> withoutFont, withoutColor;
-    filled->enumerateAttributesInRange(
-        NSMakeRange(0, filled->length()), 0,
-        [&](const std::shared_ptr<NSDictionary>& attributes, NSRange range, bool*) {
-          if (!attributes->objectForKey(NSFontAttributeName)) withoutFont.push_back(range);
-          if (!attributes->objectForKey(NSForegroundColorAttributeName)) {
-            withoutColor.push_back(range);
-          }
-        });
-    for (NSRange range : withoutFont) filled->addAttribute(NSFontAttributeName, font_, range);
-    for (NSRange range : withoutColor) {
-      filled->addAttribute(NSForegroundColorAttributeName, textColor_, range);
-    }
-    effectiveText_ = filled->copy();
+    effectiveText_ = UITextFillingMissingAttributes(*attributedText_, font_, textColor_);
   } else {
-    auto style = NSMutableParagraphStyle::alloc()->init();
-    style->setAlignment(textAlignment_);
-    auto attributes = NSMutableDictionary::dictionary();
-    attributes->setObject(font_, NSFontAttributeName);
-    attributes->setObject(textColor_, NSForegroundColorAttributeName);
-    attributes->setObject(style->copy(), NSParagraphStyleAttributeName);
-    effectiveText_ =
-        NSAttributedString::alloc()->initWithString(text_ ? text_ : NSString::string(), attributes);
+    effectiveText_ = NSAttributedString::alloc()->initWithString(
+        text_ ? text_ : NSString::string(),
+        UITextAttributesMake(font_, textColor_, textAlignment_));
   }
   return effectiveText_;
 }

@@ -21,19 +21,13 @@ std::string itemName(const NSObject& item) {
   return item.NSObject::description();
 }
 
-// Autoresizing: the flexible parts of one axis share a change of the superview's size in
-// proportion to their sizes when the frame was set (equally when those are all zero).
-struct AxisShare {
-  double margin = 0;
-  double size = 0;
-};
-
-AxisShare axisShare(bool flexibleLeading, bool flexibleSize, bool flexibleTrailing, double leading,
-                    double size, double trailing) {
+// The flexible parts of one axis, in proportion to their sizes (equally when those are all zero).
+UIAutoresizingShare::Axis axisShare(bool flexibleLeading, bool flexibleSize, bool flexibleTrailing,
+                                    double leading, double size, double trailing) {
   double total = (flexibleLeading ? leading : 0) + (flexibleSize ? size : 0) +
                  (flexibleTrailing ? trailing : 0);
   int count = flexibleLeading + flexibleSize + flexibleTrailing;
-  AxisShare share;
+  UIAutoresizingShare::Axis share;
   if (count == 0) return share;
   if (total <= 0) {
     share.margin = flexibleLeading ? 1.0 / count : 0;
@@ -59,6 +53,17 @@ bool sameButConstant(const Constraint& a, const Constraint& b) {
 }
 
 }  // namespace
+
+UIAutoresizingShare UIAutoresizingShareOf(UIViewAutoresizing mask, CGRect frame,
+                                          CGSize superviewSize) {
+  return {
+      axisShare(mask & UIViewAutoresizingFlexibleLeftMargin, mask & UIViewAutoresizingFlexibleWidth,
+                mask & UIViewAutoresizingFlexibleRightMargin, frame.origin.x, frame.size.width,
+                superviewSize.width - frame.origin.x - frame.size.width),
+      axisShare(mask & UIViewAutoresizingFlexibleTopMargin, mask & UIViewAutoresizingFlexibleHeight,
+                mask & UIViewAutoresizingFlexibleBottomMargin, frame.origin.y, frame.size.height,
+                superviewSize.height - frame.origin.y - frame.size.height)};
+}
 
 UILayoutEngine::Item& UILayoutEngine::ensureItem(NSObject& item) {
   auto found = items_.find(&item);
@@ -145,15 +150,8 @@ void UILayoutEngine::pinView(UIView& view, Item& item) {
     Item& parent = items_.at(superview.get());
     CGRect frame = view.frame();
     CGSize parentSize = superview->bounds().size;
-    UIViewAutoresizing mask = view.autoresizingMask();
-    AxisShare x = axisShare(mask & UIViewAutoresizingFlexibleLeftMargin,
-                            mask & UIViewAutoresizingFlexibleWidth,
-                            mask & UIViewAutoresizingFlexibleRightMargin, frame.origin.x,
-                            frame.size.width, parentSize.width - frame.origin.x - frame.size.width);
-    AxisShare y = axisShare(
-        mask & UIViewAutoresizingFlexibleTopMargin, mask & UIViewAutoresizingFlexibleHeight,
-        mask & UIViewAutoresizingFlexibleBottomMargin, frame.origin.y, frame.size.height,
-        parentSize.height - frame.origin.y - frame.size.height);
+    UIAutoresizingShare share = UIAutoresizingShareOf(view.autoresizingMask(), frame, parentSize);
+    const UIAutoresizingShare::Axis &x = share.x, &y = share.y;
     Expression growX = Expression(parent.width) - parentSize.width;
     Expression growY = Expression(parent.height) - parentSize.height;
     pins.push_back(Expression(item.left) ==

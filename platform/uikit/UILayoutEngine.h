@@ -19,6 +19,21 @@ class NSLayoutConstraint;
 class NSObject;
 class UIView;
 class UILayoutGuide;
+enum UIViewAutoresizing : unsigned long;
+
+// How a view's autoresizing mask shares a change of its superview's size, per axis: the fraction
+// of the change its leading margin moves by and the fraction its size grows by. The flexible
+// parts share it in proportion to their sizes in the frame (equally when those are all zero).
+// Views outside the engine and the engine's pins resize alike through it.
+struct UIAutoresizingShare {
+  struct Axis {
+    double margin = 0;
+    double size = 0;
+  };
+  Axis x, y;
+};
+UIAutoresizingShare UIAutoresizingShareOf(UIViewAutoresizing mask, CGRect frame,
+                                          CGSize superviewSize);
 
 class UILayoutEngine {
  public:

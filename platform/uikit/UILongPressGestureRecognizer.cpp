@@ -7,10 +7,10 @@
 #include "uikit/UIView.h"
 
 OBJC_CLASS_IMPL(UILongPressGestureRecognizer) {
-  c.method("minimumPressDuration", &UILongPressGestureRecognizer::minimumPressDuration)
-      .method("setMinimumPressDuration:", &UILongPressGestureRecognizer::setMinimumPressDuration)
-      .method("allowableMovement", &UILongPressGestureRecognizer::allowableMovement)
-      .method("setAllowableMovement:", &UILongPressGestureRecognizer::setAllowableMovement);
+  c.property("minimumPressDuration", &UILongPressGestureRecognizer::minimumPressDuration,
+             &UILongPressGestureRecognizer::setMinimumPressDuration)
+      .property("allowableMovement", &UILongPressGestureRecognizer::allowableMovement,
+                &UILongPressGestureRecognizer::setAllowableMovement);
 }
 
 std::shared_ptr<UILongPressGestureRecognizer> UILongPressGestureRecognizer::initWithTarget(

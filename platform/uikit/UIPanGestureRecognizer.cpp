@@ -11,14 +11,6 @@ OBJC_CLASS_IMPL(UIPanGestureRecognizer) {
       .method("velocityInView:", &UIPanGestureRecognizer::velocityInView);
 }
 
-namespace {
-
-// Velocity is the movement over this much of the most recent time, so a finger that stops
-// before lifting throws nothing.
-constexpr double kVelocityWindow = 0.1;
-
-}  // namespace
-
 std::shared_ptr<UIPanGestureRecognizer> UIPanGestureRecognizer::initWithTarget(const id& target,
                                                                                SEL action) {
   UIGestureRecognizer::initWithTarget(target, action);
@@ -33,22 +25,11 @@ void UIPanGestureRecognizer::setTranslation(CGPoint translation,
                                             const std::shared_ptr<UIView>& view) {
   translation_ = convertVectorToWindow(translation, view);
   // Velocity continues from the new origin.
-  for (auto& sample : samples_) sample.translation = translation_;
+  velocity_.rebase(translation_);
 }
 
 CGPoint UIPanGestureRecognizer::velocityInView(const std::shared_ptr<UIView>& view) const {
-  if (samples_.size() < 2) return CGPointZero;
-  const Sample& newest = samples_.back();
-  size_t oldest = 0;
-  while (oldest + 1 < samples_.size() && samples_[oldest].time < newest.time - kVelocityWindow) {
-    ++oldest;
-  }
-  if (samples_[oldest].time == newest.time && oldest > 0) --oldest;
-  double dt = newest.time - samples_[oldest].time;
-  if (dt <= 0) return CGPointZero;
-  CGPoint velocity{(newest.translation.x - samples_[oldest].translation.x) / dt,
-                   (newest.translation.y - samples_[oldest].translation.y) / dt};
-  return convertVectorFromWindow(velocity, view);
+  return convertVectorFromWindow(velocity_.velocity(), view);
 }
 
 void UIPanGestureRecognizer::touchesBegan(const UITouchSet& touches,
@@ -61,13 +42,13 @@ void UIPanGestureRecognizer::touchesBegan(const UITouchSet& touches,
     }
     return;
   }
-  if (samples_.empty()) addSample(touches.front()->timestamp());
+  if (velocity_.empty()) velocity_.add(touches.front()->timestamp(), translation_);
 }
 
 void UIPanGestureRecognizer::touchesMoved(const UITouchSet& touches,
                                           const std::shared_ptr<UIEvent>&) {
   accumulate(touches);
-  addSample(touches.front()->timestamp());
+  velocity_.add(touches.front()->timestamp(), translation_);
   if (state() != UIGestureRecognizerStatePossible) {
     setState(UIGestureRecognizerStateChanged);
     return;
@@ -82,7 +63,7 @@ void UIPanGestureRecognizer::touchesMoved(const UITouchSet& touches,
 void UIPanGestureRecognizer::touchesEnded(const UITouchSet& touches,
                                           const std::shared_ptr<UIEvent>&) {
   accumulate(touches);
-  addSample(touches.front()->timestamp());
+  velocity_.add(touches.front()->timestamp(), translation_);
   unsigned long remaining = numberOfTouches() - touches.size();
   if (state() == UIGestureRecognizerStatePossible) {
     if (remaining == 0) setState(UIGestureRecognizerStateFailed);
@@ -98,7 +79,7 @@ void UIPanGestureRecognizer::touchesCancelled(const UITouchSet&, const std::shar
 
 void UIPanGestureRecognizer::reset() {
   translation_ = CGPointZero;
-  samples_.clear();
+  velocity_.clear();
 }
 
 void UIPanGestureRecognizer::accumulate(const UITouchSet& moved) {
@@ -113,9 +94,4 @@ void UIPanGestureRecognizer::accumulate(const UITouchSet& moved) {
   auto count = static_cast<CGFloat>(numberOfTouches());
   translation_.x += sum.x / count;
   translation_.y += sum.y / count;
-}
-
-void UIPanGestureRecognizer::addSample(double time) {
-  samples_.push_back({time, translation_});
-  while (samples_.size() > 2 && samples_[1].time < time - kVelocityWindow) samples_.pop_front();
 }

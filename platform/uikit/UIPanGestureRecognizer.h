@@ -1,10 +1,10 @@
 #pragma once
 
-#include <deque>
 #include <limits>
 #include <memory>
 
 #include "uikit/UIGestureRecognizer.h"
+#include "uikit/UIGestureVelocityWindow.h"
 
 // A continuous gesture: the fingers move together further than the hysteresis (10 points) and
 // it begins; it changes as they move and ends when fewer than the minimum remain. The
@@ -38,19 +38,13 @@ class UIPanGestureRecognizer : public UIGestureRecognizer {
   void reset() override;
 
  private:
-  struct Sample {
-    double time;
-    CGPoint translation;
-  };
-
   // Adds the centroid's movement from the touches' previous locations to their current ones.
   void accumulate(const UITouchSet& moved);
-  void addSample(double time);
 
   unsigned long minimumNumberOfTouches_ = 1;
   unsigned long maximumNumberOfTouches_ = std::numeric_limits<unsigned long>::max();
 
   // In window coordinates.
   CGPoint translation_;
-  std::deque<Sample> samples_;
+  UIGestureVelocityWindow<CGPoint> velocity_;
 };

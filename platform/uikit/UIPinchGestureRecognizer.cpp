@@ -6,16 +6,9 @@
 #include "uikit/UIView.h"
 
 OBJC_CLASS_IMPL(UIPinchGestureRecognizer) {
-  c.method("scale", &UIPinchGestureRecognizer::scale)
-      .method("setScale:", &UIPinchGestureRecognizer::setScale)
+  c.property("scale", &UIPinchGestureRecognizer::scale, &UIPinchGestureRecognizer::setScale)
       .method("velocity", &UIPinchGestureRecognizer::velocity);
 }
-
-namespace {
-
-constexpr double kVelocityWindow = 0.1;
-
-}  // namespace
 
 std::shared_ptr<UIPinchGestureRecognizer> UIPinchGestureRecognizer::initWithTarget(const id& target,
                                                                                    SEL action) {
@@ -26,19 +19,11 @@ std::shared_ptr<UIPinchGestureRecognizer> UIPinchGestureRecognizer::initWithTarg
 void UIPinchGestureRecognizer::setScale(CGFloat scale) {
   scale_ = scale;
   if (numberOfTouches() >= 2 && scale > 0) initialDistance_ = fingerDistance() / scale;
-  for (auto& sample : samples_) sample.scale = scale;
+  velocity_.rebase(scale);
 }
 
 CGFloat UIPinchGestureRecognizer::velocity() const {
-  if (samples_.size() < 2) return 0;
-  const Sample& newest = samples_.back();
-  size_t oldest = 0;
-  while (oldest + 1 < samples_.size() && samples_[oldest].time < newest.time - kVelocityWindow) {
-    ++oldest;
-  }
-  if (samples_[oldest].time == newest.time && oldest > 0) --oldest;
-  double dt = newest.time - samples_[oldest].time;
-  return dt > 0 ? (newest.scale - samples_[oldest].scale) / dt : 0;
+  return velocity_.velocity();
 }
 
 CGFloat UIPinchGestureRecognizer::fingerDistance() const {
@@ -54,7 +39,7 @@ void UIPinchGestureRecognizer::touchesBegan(const UITouchSet& touches,
   if (numberOfTouches() == 2 && state() == UIGestureRecognizerStatePossible &&
       initialDistance_ == 0) {
     initialDistance_ = fingerDistance();
-    addSample(touches.front()->timestamp());
+    velocity_.add(touches.front()->timestamp(), scale_);
   }
 }
 
@@ -65,12 +50,12 @@ void UIPinchGestureRecognizer::touchesMoved(const UITouchSet& touches,
   if (state() == UIGestureRecognizerStatePossible) {
     if (std::abs(distance - initialDistance_) <= kHysteresis) return;
     scale_ = distance / initialDistance_;
-    addSample(touches.front()->timestamp());
+    velocity_.add(touches.front()->timestamp(), scale_);
     setState(UIGestureRecognizerStateBegan);
     return;
   }
   scale_ = distance / initialDistance_;
-  addSample(touches.front()->timestamp());
+  velocity_.add(touches.front()->timestamp(), scale_);
   setState(UIGestureRecognizerStateChanged);
 }
 
@@ -83,7 +68,7 @@ void UIPinchGestureRecognizer::touchesEnded(const UITouchSet& touches,
   // The lifting finger's last position counts.
   if (numberOfTouches() >= 2 && initialDistance_ > 0) {
     scale_ = fingerDistance() / initialDistance_;
-    addSample(touches.front()->timestamp());
+    velocity_.add(touches.front()->timestamp(), scale_);
   }
   setState(UIGestureRecognizerStateEnded);
 }
@@ -97,10 +82,5 @@ void UIPinchGestureRecognizer::touchesCancelled(const UITouchSet&,
 void UIPinchGestureRecognizer::reset() {
   scale_ = 1;
   initialDistance_ = 0;
-  samples_.clear();
-}
-
-void UIPinchGestureRecognizer::addSample(double time) {
-  samples_.push_back({time, scale_});
-  while (samples_.size() > 2 && samples_[1].time < time - kVelocityWindow) samples_.pop_front();
+  velocity_.clear();
 }

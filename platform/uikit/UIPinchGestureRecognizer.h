@@ -1,9 +1,9 @@
 #pragma once
 
-#include <deque>
 #include <memory>
 
 #include "uikit/UIGestureRecognizer.h"
+#include "uikit/UIGestureVelocityWindow.h"
 
 // A continuous gesture of two fingers: it begins once the distance between them has changed by
 // more than the hysteresis (10 points), changes as they move and ends when one lifts. The scale
@@ -31,15 +31,9 @@ class UIPinchGestureRecognizer : public UIGestureRecognizer {
   void reset() override;
 
  private:
-  struct Sample {
-    double time;
-    CGFloat scale;
-  };
-
   CGFloat fingerDistance() const;
-  void addSample(double time);
 
   CGFloat scale_ = 1;
   CGFloat initialDistance_ = 0;
-  std::deque<Sample> samples_;
+  UIGestureVelocityWindow<CGFloat> velocity_;
 };

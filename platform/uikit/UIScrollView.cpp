@@ -23,15 +23,12 @@ class UIScrollViewPanGestureRecognizer : public UIPanGestureRecognizer {
 OBJC_CLASS_IMPL(UIScrollViewPanGestureRecognizer) {}
 
 OBJC_CLASS_IMPL(UIScrollView) {
-  c.method("contentOffset", &UIScrollView::contentOffset)
-      .method("setContentOffset:",
-              static_cast<void (UIScrollView::*)(CGPoint)>(&UIScrollView::setContentOffset))
+  c.property("contentOffset", &UIScrollView::contentOffset,
+             static_cast<void (UIScrollView::*)(CGPoint)>(&UIScrollView::setContentOffset))
       .method("setContentOffset:animated:",
               static_cast<void (UIScrollView::*)(CGPoint, bool)>(&UIScrollView::setContentOffset))
-      .method("contentSize", &UIScrollView::contentSize)
-      .method("setContentSize:", &UIScrollView::setContentSize)
-      .method("contentInset", &UIScrollView::contentInset)
-      .method("setContentInset:", &UIScrollView::setContentInset)
+      .property("contentSize", &UIScrollView::contentSize, &UIScrollView::setContentSize)
+      .property("contentInset", &UIScrollView::contentInset, &UIScrollView::setContentInset)
       .method("adjustedContentInset", &UIScrollView::adjustedContentInset)
       .method("scrollRectToVisible:animated:", &UIScrollView::scrollRectToVisible)
       .method("isDragging", &UIScrollView::isDragging)

@@ -7,10 +7,10 @@
 #include "uikit/UIView.h"
 
 OBJC_CLASS_IMPL(UITapGestureRecognizer) {
-  c.method("numberOfTapsRequired", &UITapGestureRecognizer::numberOfTapsRequired)
-      .method("setNumberOfTapsRequired:", &UITapGestureRecognizer::setNumberOfTapsRequired)
-      .method("numberOfTouchesRequired", &UITapGestureRecognizer::numberOfTouchesRequired)
-      .method("setNumberOfTouchesRequired:", &UITapGestureRecognizer::setNumberOfTouchesRequired);
+  c.property("numberOfTapsRequired", &UITapGestureRecognizer::numberOfTapsRequired,
+             &UITapGestureRecognizer::setNumberOfTapsRequired)
+      .property("numberOfTouchesRequired", &UITapGestureRecognizer::numberOfTouchesRequired,
+                &UITapGestureRecognizer::setNumberOfTouchesRequired);
 }
 
 std::shared_ptr<UITapGestureRecognizer> UITapGestureRecognizer::initWithTarget(const id& target,

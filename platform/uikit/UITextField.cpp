@@ -12,7 +12,7 @@
 #include "uikit/TextLayout.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIKeyboard.h"
-#include "uikit/UITapGestureRecognizer.h"
+#include "uikit/UITextAttributes.h"
 #include "uikit/UITextInputDrawing.h"
 
 OBJC_CLASS_IMPL(UITextField) {
@@ -107,51 +107,48 @@ CGRect UITextField::textRectForBounds(CGRect bounds) const {
 // ---- Focus ----
 
 bool UITextField::becomeFirstResponder() {
-  if (isFirstResponder()) return true;
-  if (!canBecomeFirstResponder() || !window()) return false;
-  auto me = selfAs<UITextField>();
-  auto delegate = this->delegate();
-  if (delegate && !delegate->textFieldShouldBeginEditing(me)) return false;
-  {
-    UIKeyboard::FocusTransfer transfer;
-    if (!UIControl::becomeFirstResponder()) return false;
-    setNeedsDisplay();
-    if (delegate) delegate->textFieldDidBeginEditing(me);
-    sendActionsForControlEvents(UIControlEventEditingDidBegin);
-    NSNotificationCenter::defaultCenter()->postNotificationName(
-        UITextFieldTextDidBeginEditingNotification, me);
-  }
-  return true;
+  return takeFocus(*this, [this] { return UIControl::becomeFirstResponder(); });
 }
 
 bool UITextField::resignFirstResponder() {
-  if (!isFirstResponder()) return UIControl::resignFirstResponder();
-  auto me = selfAs<UITextField>();
+  return giveUpFocus(*this, [this] { return UIControl::resignFirstResponder(); });
+}
+
+bool UITextField::shouldBeginEditing() {
   auto delegate = this->delegate();
-  if (delegate && !delegate->textFieldShouldEndEditing(me)) return false;
-  if (!UIControl::resignFirstResponder()) return false;
-  unmarkText();
-  setNeedsDisplay();
-  if (delegate) delegate->textFieldDidEndEditing(me);
+  return !delegate || delegate->textFieldShouldBeginEditing(selfAs<UITextField>());
+}
+
+bool UITextField::shouldEndEditing() {
+  auto delegate = this->delegate();
+  return !delegate || delegate->textFieldShouldEndEditing(selfAs<UITextField>());
+}
+
+void UITextField::didBeginEditing() {
+  auto me = selfAs<UITextField>();
+  if (auto delegate = this->delegate()) delegate->textFieldDidBeginEditing(me);
+  sendActionsForControlEvents(UIControlEventEditingDidBegin);
+  NSNotificationCenter::defaultCenter()->postNotificationName(
+      UITextFieldTextDidBeginEditingNotification, me);
+}
+
+void UITextField::didEndEditing() {
+  auto me = selfAs<UITextField>();
+  if (auto delegate = this->delegate()) delegate->textFieldDidEndEditing(me);
   sendActionsForControlEvents(UIControlEventEditingDidEnd);
   NSNotificationCenter::defaultCenter()->postNotificationName(
       UITextFieldTextDidEndEditingNotification, me);
-  UIKeyboard::shared().firstResponderDidChange();
-  return true;
 }
 
 void UITextField::didMoveToWindow() {
   UIControl::didMoveToWindow();
-  if (!window() && isFirstResponder()) resignFirstResponder();
+  resignOutsideWindow(*this);
 }
 
 bool UITextField::gestureRecognizerShouldBegin(
     const std::shared_ptr<UIGestureRecognizer>& recognizer) {
   // A single tap on the field focuses it; it is not a tap on the views around it.
-  auto tap = std::dynamic_pointer_cast<UITapGestureRecognizer>(recognizer);
-  if (tap && recognizer->view().get() != this && tap->numberOfTapsRequired() == 1 && isEnabled()) {
-    return false;
-  }
+  if (keepsTapFrom(*this, recognizer, isEnabled())) return false;
   return UIControl::gestureRecognizerShouldBegin(recognizer);
 }
 
@@ -215,10 +212,7 @@ std::string UITextField::displayedText() const {
 }
 
 std::shared_ptr<NSDictionary> UITextField::attributes(const std::shared_ptr<UIColor>& color) const {
-  auto attributes = NSMutableDictionary::dictionary();
-  attributes->setObject(font(), NSFontAttributeName);
-  attributes->setObject(color, NSForegroundColorAttributeName);
-  return attributes->copy();
+  return UITextAttributesMake(font(), color);
 }
 
 void UITextField::drawRect(CGRect) {

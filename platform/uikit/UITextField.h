@@ -113,6 +113,10 @@ class UITextField : public UIControl, public UITextInput {
   void editingDidChangeText() override;
   void editingDidChangeSelection() override { setNeedsDisplay(); }
   std::shared_ptr<void> retainForEditing() override { return shared_from_this(); }
+  bool shouldBeginEditing() override;
+  bool shouldEndEditing() override;
+  void didBeginEditing() override;
+  void didEndEditing() override;
 
  private:
   // What is drawn for the text: itself, or bullets.

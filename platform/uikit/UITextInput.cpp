@@ -5,7 +5,10 @@
 #include <algorithm>
 
 #include "foundation/UTF16.h"
+#include "uikit/UIKeyboard.h"
 #include "uikit/UIPasteboard.h"
+#include "uikit/UITapGestureRecognizer.h"
+#include "uikit/UIView.h"
 
 namespace {
 
@@ -121,6 +124,47 @@ bool UITextInput::replace(NSRange range, std::string_view utf8, bool marked,
   editingDidChangeSelection();
   editingDidChangeText();
   return true;
+}
+
+// ---- Focus ----
+
+bool UITextInput::takeFocus(UIView& owner, const std::function<bool()>& becomeResponder) {
+  if (owner.isFirstResponder()) return true;
+  if (!owner.canBecomeFirstResponder() || !owner.window()) return false;
+  auto keep = retainForEditing();
+  if (!shouldBeginEditing()) return false;
+  {
+    // The keyboard comes up (or stays) once the delegate has heard that editing began.
+    UIKeyboard::FocusTransfer transfer;
+    if (!becomeResponder()) return false;
+    owner.setNeedsDisplay();
+    didBeginEditing();
+  }
+  return true;
+}
+
+bool UITextInput::giveUpFocus(UIView& owner, const std::function<bool()>& resignResponder) {
+  if (!owner.isFirstResponder()) return resignResponder();
+  auto keep = retainForEditing();
+  if (!shouldEndEditing()) return false;
+  if (!resignResponder()) return false;
+  // What was being composed stays as typed.
+  unmarkText();
+  owner.setNeedsDisplay();
+  didEndEditing();
+  UIKeyboard::shared().firstResponderDidChange();
+  return true;
+}
+
+void UITextInput::resignOutsideWindow(UIView& owner) {
+  if (!owner.window() && owner.isFirstResponder()) owner.resignFirstResponder();
+}
+
+bool UITextInput::keepsTapFrom(const UIView& owner,
+                               const std::shared_ptr<UIGestureRecognizer>& recognizer,
+                               bool takesTaps) {
+  auto tap = std::dynamic_pointer_cast<UITapGestureRecognizer>(recognizer);
+  return tap && recognizer->view().get() != &owner && tap->numberOfTapsRequired() == 1 && takesTaps;
 }
 
 // ---- Selection ----

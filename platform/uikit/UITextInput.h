@@ -5,6 +5,7 @@
 // UITextField share. Every range and index counts UTF-16 code units, as NSString does.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,9 @@
 #include <vector>
 
 #include "foundation/NSRange.h"
+
+class UIGestureRecognizer;
+class UIView;
 
 enum UIKeyboardType : long {
   UIKeyboardTypeDefault = 0,
@@ -111,6 +115,26 @@ class UITextInput {
   virtual void editingDidChangeSelection() = 0;
   // Keeps the owner alive while its delegate runs (a delegate may release it).
   virtual std::shared_ptr<void> retainForEditing() = 0;
+
+  // ---- Focus: the steps of the owner's responder overrides ----
+  // Asks the delegate; false when it refused.
+  virtual bool shouldBeginEditing() = 0;
+  virtual bool shouldEndEditing() = 0;
+  // Tells the delegate, the targets and the notification centre.
+  virtual void didBeginEditing() = 0;
+  virtual void didEndEditing() = 0;
+  // Taking focus: once, only in a window, the delegate first; the keyboard comes up (or stays)
+  // once editing has begun. `becomeResponder` is the superclass's becomeFirstResponder.
+  bool takeFocus(UIView& owner, const std::function<bool()>& becomeResponder);
+  // Giving it up: the delegate first; marked text is committed as it stands and the keyboard
+  // goes down unless another text input takes focus. `resignResponder` is the superclass's.
+  bool giveUpFocus(UIView& owner, const std::function<bool()>& resignResponder);
+  // An input that leaves its window gives up focus.
+  static void resignOutsideWindow(UIView& owner);
+  // A single tap on the input is its own: true when it keeps such a recogniser of another view
+  // from beginning, as long as `takesTaps`.
+  static bool keepsTapFrom(const UIView& owner,
+                           const std::shared_ptr<UIGestureRecognizer>& recognizer, bool takesTaps);
 
   // For the owner when its text is set in code: the caret goes to the end, composing ends.
   void resetEditingState(size_t length);

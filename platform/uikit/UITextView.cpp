@@ -12,29 +12,26 @@
 #include "uikit/UIGraphics.h"
 #include "uikit/UIKeyboard.h"
 #include "uikit/UITapGestureRecognizer.h"
+#include "uikit/UITextAttributes.h"
 #include "uikit/UITextInputDrawing.h"
 #include "uikit/UIWindow.h"
 
 OBJC_CLASS_IMPL(NSTextContainer) {
-  c.method("lineFragmentPadding", &NSTextContainer::lineFragmentPadding)
-      .method("setLineFragmentPadding:", &NSTextContainer::setLineFragmentPadding);
+  c.property("lineFragmentPadding", &NSTextContainer::lineFragmentPadding,
+             &NSTextContainer::setLineFragmentPadding);
 }
 
 OBJC_CLASS_IMPL(NSLayoutManager) {
-  c.method("allowsNonContiguousLayout", &NSLayoutManager::allowsNonContiguousLayout)
-      .method("setAllowsNonContiguousLayout:", &NSLayoutManager::setAllowsNonContiguousLayout);
+  c.property("allowsNonContiguousLayout", &NSLayoutManager::allowsNonContiguousLayout,
+             &NSLayoutManager::setAllowsNonContiguousLayout);
 }
 
 OBJC_CLASS_IMPL(UITextView) {
   c.method("text", &UITextView::text)
-      .method("attributedText", &UITextView::attributedText)
-      .method("setAttributedText:", &UITextView::setAttributedText)
-      .method("font", &UITextView::font)
-      .method("setFont:", &UITextView::setFont)
-      .method("textColor", &UITextView::textColor)
-      .method("setTextColor:", &UITextView::setTextColor)
-      .method("isEditable", &UITextView::isEditable)
-      .method("setEditable:", &UITextView::setEditable)
+      .property("attributedText", &UITextView::attributedText, &UITextView::setAttributedText)
+      .property("font", &UITextView::font, &UITextView::setFont)
+      .property("textColor", &UITextView::textColor, &UITextView::setTextColor)
+      .property("isEditable", &UITextView::isEditable, &UITextView::setEditable)
       .method("paste:", &UITextView::paste)
       .method("tapped:", &UITextView::tapped);
 }
@@ -112,33 +109,13 @@ std::shared_ptr<UIFont> UITextView::effectiveFont() const {
 }
 
 std::shared_ptr<NSDictionary> UITextView::typingAttributes() const {
-  auto style = NSMutableParagraphStyle::alloc()->init();
-  style->setAlignment(textAlignment_);
-  auto attributes = NSMutableDictionary::dictionary();
-  attributes->setObject(effectiveFont(), NSFontAttributeName);
-  attributes->setObject(textColor_ ? textColor_ : UIColor::labelColor(),
-                        NSForegroundColorAttributeName);
-  attributes->setObject(style->copy(), NSParagraphStyleAttributeName);
-  return attributes->copy();
+  return UITextAttributesMake(effectiveFont(), textColor_ ? textColor_ : UIColor::labelColor(),
+                              textAlignment_);
 }
 
 std::shared_ptr<NSAttributedString> UITextView::displayedText() const {
-  auto shown = storage_->mutableCopy();
-  std::vector<NSRange> withoutFont, withoutColor;
-  shown->enumerateAttributesInRange(
-      NSMakeRange(0, shown->length()), 0,
-      [&](const std::shared_ptr<NSDictionary>& attributes, NSRange range, bool*) {
-        if (!attributes->objectForKey(NSFontAttributeName)) withoutFont.push_back(range);
-        if (!attributes->objectForKey(NSForegroundColorAttributeName)) {
-          withoutColor.push_back(range);
-        }
-      });
-  for (NSRange range : withoutFont)
-    shown->addAttribute(NSFontAttributeName, effectiveFont(), range);
-  auto color = textColor_ ? textColor_ : UIColor::labelColor();
-  for (NSRange range : withoutColor)
-    shown->addAttribute(NSForegroundColorAttributeName, color, range);
-  return shown->copy();
+  return UITextFillingMissingAttributes(*storage_, effectiveFont(),
+                                        textColor_ ? textColor_ : UIColor::labelColor());
 }
 
 void UITextView::applyToWholeText(NSAttributedStringKey name, const id& value) {
@@ -292,56 +269,49 @@ void UITextView::scrollRangeToVisible(NSRange range) {
 // ---- Focus ----
 
 bool UITextView::becomeFirstResponder() {
-  if (isFirstResponder()) return true;
-  if (!canBecomeFirstResponder() || !window()) return false;
-  auto me = selfAs<UITextView>();
-  auto delegate = this->delegate();
-  if (editable_ && delegate && !delegate->textViewShouldBeginEditing(me)) return false;
-  {
-    // The keyboard comes up (or stays) once the delegate has heard that editing began.
-    UIKeyboard::FocusTransfer transfer;
-    if (!UIScrollView::becomeFirstResponder()) return false;
-    setNeedsDisplay();
-    if (editable_) {
-      if (delegate) delegate->textViewDidBeginEditing(me);
-      NSNotificationCenter::defaultCenter()->postNotificationName(
-          UITextViewTextDidBeginEditingNotification, me);
-    }
-  }
-  return true;
+  return takeFocus(*this, [this] { return UIScrollView::becomeFirstResponder(); });
 }
 
 bool UITextView::resignFirstResponder() {
-  if (!isFirstResponder()) return UIScrollView::resignFirstResponder();
-  auto me = selfAs<UITextView>();
+  return giveUpFocus(*this, [this] { return UIScrollView::resignFirstResponder(); });
+}
+
+// A text view that is only selectable takes focus quietly: its delegate hears of editing only.
+bool UITextView::shouldBeginEditing() {
   auto delegate = this->delegate();
-  if (editable_ && delegate && !delegate->textViewShouldEndEditing(me)) return false;
-  if (!UIScrollView::resignFirstResponder()) return false;
-  // What was being composed stays as typed.
-  unmarkText();
-  setNeedsDisplay();
-  if (editable_) {
-    if (delegate) delegate->textViewDidEndEditing(me);
-    NSNotificationCenter::defaultCenter()->postNotificationName(
-        UITextViewTextDidEndEditingNotification, me);
-  }
-  UIKeyboard::shared().firstResponderDidChange();
-  return true;
+  return !editable_ || !delegate || delegate->textViewShouldBeginEditing(selfAs<UITextView>());
+}
+
+bool UITextView::shouldEndEditing() {
+  auto delegate = this->delegate();
+  return !editable_ || !delegate || delegate->textViewShouldEndEditing(selfAs<UITextView>());
+}
+
+void UITextView::didBeginEditing() {
+  if (!editable_) return;
+  auto me = selfAs<UITextView>();
+  if (auto delegate = this->delegate()) delegate->textViewDidBeginEditing(me);
+  NSNotificationCenter::defaultCenter()->postNotificationName(
+      UITextViewTextDidBeginEditingNotification, me);
+}
+
+void UITextView::didEndEditing() {
+  if (!editable_) return;
+  auto me = selfAs<UITextView>();
+  if (auto delegate = this->delegate()) delegate->textViewDidEndEditing(me);
+  NSNotificationCenter::defaultCenter()->postNotificationName(
+      UITextViewTextDidEndEditingNotification, me);
 }
 
 void UITextView::didMoveToWindow() {
   UIScrollView::didMoveToWindow();
-  if (!window() && isFirstResponder()) resignFirstResponder();
+  resignOutsideWindow(*this);
 }
 
 bool UITextView::gestureRecognizerShouldBegin(
     const std::shared_ptr<UIGestureRecognizer>& recognizer) {
   // A single tap on the text places the caret; it is not a tap on the views around it.
-  auto tap = std::dynamic_pointer_cast<UITapGestureRecognizer>(recognizer);
-  if (tap && recognizer->view().get() != this && tap->numberOfTapsRequired() == 1 &&
-      (editable_ || selectable_)) {
-    return false;
-  }
+  if (keepsTapFrom(*this, recognizer, editable_ || selectable_)) return false;
   return UIScrollView::gestureRecognizerShouldBegin(recognizer);
 }
 

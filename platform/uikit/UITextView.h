@@ -169,6 +169,10 @@ class UITextView : public UIScrollView, public UITextInput {
   void editingDidChangeText() override;
   void editingDidChangeSelection() override;
   std::shared_ptr<void> retainForEditing() override { return shared_from_this(); }
+  bool shouldBeginEditing() override;
+  bool shouldEndEditing() override;
+  void didBeginEditing() override;
+  void didEndEditing() override;
 
  private:
   friend class NSTextContainer;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <type_traits>
 
 #include "foundation/NSLog.h"
 #include "runtime/RuntimeError.h"
@@ -12,8 +13,7 @@
 #include "uikit/UIViewController.h"
 
 OBJC_CLASS_IMPL(UIView) {
-  c.method("setFrame:", &UIView::setFrameImp)
-      .method("frame", &UIView::frame)
+  c.property("frame", &UIView::frame, &UIView::setFrameImp)
       .method("layoutSubviews", &UIView::layoutSubviews)
       .method("superview", &UIView::superview);
 }
@@ -41,6 +41,22 @@ CGRect pixelAligned(CGRect rect) {
 }
 
 }  // namespace
+
+template <class Visit>
+bool UIView::forEachInSubtree(Visit&& visit) {
+  SubtreeWalk next = SubtreeWalk::intoSubviews;
+  if constexpr (std::is_void_v<decltype(visit(*this))>) {
+    visit(*this);
+  } else {
+    next = visit(*this);
+  }
+  if (next == SubtreeWalk::stop) return true;
+  if (next == SubtreeWalk::pastSubviews) return false;
+  for (auto& subview : std::vector(subviews_)) {
+    if (subview->forEachInSubtree(visit)) return true;
+  }
+  return false;
+}
 
 UIView::UIView() : layer_(CALayer::layer()) {}
 
@@ -98,28 +114,11 @@ void UIView::setFrameImp(CGRect frame) {
       UILayoutEngine* e = existingEngine();
       if (e && e->contains(*subview)) continue;
       CGRect f = subview->frame();
-      auto resize = [](bool flexLead, bool flexSize, bool flexTrail, double lead, double length,
-                       double trail, double delta, double* newLead, double* newLength) {
-        double total = (flexLead ? lead : 0) + (flexSize ? length : 0) + (flexTrail ? trail : 0);
-        int count = flexLead + flexSize + flexTrail;
-        *newLead = lead;
-        *newLength = length;
-        if (count == 0) return;
-        auto share = [&](bool flex, double part) {
-          if (!flex) return 0.0;
-          return total > 0 ? delta * part / total : delta / count;
-        };
-        *newLead = lead + share(flexLead, lead);
-        *newLength = length + share(flexSize, length);
-      };
-      double x, w, y, h;
-      resize(mask & UIViewAutoresizingFlexibleLeftMargin, mask & UIViewAutoresizingFlexibleWidth,
-             mask & UIViewAutoresizingFlexibleRightMargin, f.origin.x, f.size.width,
-             oldSize.width - f.origin.x - f.size.width, size.width - oldSize.width, &x, &w);
-      resize(mask & UIViewAutoresizingFlexibleTopMargin, mask & UIViewAutoresizingFlexibleHeight,
-             mask & UIViewAutoresizingFlexibleBottomMargin, f.origin.y, f.size.height,
-             oldSize.height - f.origin.y - f.size.height, size.height - oldSize.height, &y, &h);
-      subview->setFrame(CGRectMake(x, y, w, h));
+      UIAutoresizingShare share = UIAutoresizingShareOf(mask, f, oldSize);
+      double dw = size.width - oldSize.width, dh = size.height - oldSize.height;
+      subview->setFrame(
+          CGRectMake(f.origin.x + dw * share.x.margin, f.origin.y + dh * share.y.margin,
+                     f.size.width + dw * share.x.size, f.size.height + dh * share.y.size));
     }
     setNeedsLayout();
   }
@@ -166,13 +165,12 @@ std::shared_ptr<UIColor> UIView::tintColor() const {
 
 void UIView::setTintColor(std::shared_ptr<UIColor> color) {
   tintColor_ = std::move(color);
-  std::function<void(UIView&)> notify = [&](UIView& view) {
+  // Below here, a view with its own tint keeps it, and so do its subviews.
+  forEachInSubtree([this](UIView& view) {
+    if (&view != this && view.tintColor_) return SubtreeWalk::pastSubviews;
     view.tintColorDidChange();
-    for (auto& subview : view.subviews_) {
-      if (!subview->tintColor_) notify(*subview);
-    }
-  };
-  notify(*this);
+    return SubtreeWalk::intoSubviews;
+  });
 }
 
 // ---- Hierarchy ----
@@ -229,20 +227,13 @@ void UIView::insertSubviewAt(const std::shared_ptr<UIView>& view, size_t index) 
   // The subtree joins this hierarchy's layout engine. A hierarchy without one yet makes it now
   // if the subtree brings constraints (a cell built with its own), or they would never be solved.
   keep->engine_.reset();
-  std::function<bool(UIView&)> hasConstraints = [&](UIView& v) {
-    if (!v.constraints_.empty()) return true;
-    for (auto& subview : v.subviews_) {
-      if (hasConstraints(*subview)) return true;
-    }
-    return false;
-  };
   if (UILayoutEngine* e = rootView()->engine_.get()) {
-    std::function<void(UIView&)> join = [&](UIView& v) {
+    keep->forEachInSubtree([e](UIView& v) {
       for (auto& constraint : v.constraints_) e->addConstraint(*constraint);
-      for (auto& subview : v.subviews_) join(*subview);
-    };
-    join(*keep);
-  } else if (hasConstraints(*keep)) {
+    });
+  } else if (keep->forEachInSubtree([](UIView& v) {
+               return v.constraints_.empty() ? SubtreeWalk::intoSubviews : SubtreeWalk::stop;
+             })) {
     engine();
   }
 
@@ -250,13 +241,8 @@ void UIView::insertSubviewAt(const std::shared_ptr<UIView>& view, size_t index) 
   keep->setNeedsLayout();
   didAddSubview(keep);
   keep->didMoveToSuperview();
-  if (keep->window() != previousWindow) {
-    std::function<void(UIView&)> moved = [&moved](UIView& v) {
-      v.didMoveToWindow();
-      for (auto& subview : std::vector(v.subviews_)) moved(*subview);
-    };
-    moved(*keep);
-  }
+  if (keep->window() != previousWindow)
+    keep->forEachInSubtree([](UIView& v) { v.didMoveToWindow(); });
   if (keep->traitCollection()->userInterfaceStyle() != previousStyle) {
     keep->propagateTraitChange(previousStyle);
   }
@@ -297,13 +283,7 @@ void UIView::removeFromSuperview() {
   willMoveToSuperview(nullptr);
   detachFromSuperview();
   didMoveToSuperview();
-  if (hadWindow) {
-    std::function<void(UIView&)> moved = [&moved](UIView& v) {
-      v.didMoveToWindow();
-      for (auto& subview : std::vector(v.subviews_)) moved(*subview);
-    };
-    moved(*this);
-  }
+  if (hadWindow) forEachInSubtree([](UIView& v) { v.didMoveToWindow(); });
   if (traitCollection()->userInterfaceStyle() != previousStyle) propagateTraitChange(previousStyle);
 }
 
@@ -333,12 +313,10 @@ void UIView::detachFromSuperview() {
     ancestor->removeConstraints(leaving);
   }
   if (UILayoutEngine* e = superview->existingEngine()) {
-    std::function<void(UIView&)> leave = [&](UIView& v) {
+    forEachInSubtree([e](UIView& v) {
       for (auto& constraint : v.constraints_) e->removeConstraint(*constraint);
       e->removeItem(v);
-      for (auto& subview : v.subviews_) leave(*subview);
-    };
-    leave(*this);
+    });
   }
   auto& siblings = superview->subviews_;
   siblings.erase(std::remove(siblings.begin(), siblings.end(), keep), siblings.end());
@@ -356,11 +334,13 @@ bool UIView::isDescendantOfView(const std::shared_ptr<UIView>& view) const {
 }
 
 std::shared_ptr<UIView> UIView::viewWithTag(long tag) {
-  if (tag_ == tag) return selfAs<UIView>();
-  for (auto& subview : subviews_) {
-    if (auto found = subview->viewWithTag(tag)) return found;
-  }
-  return nullptr;
+  std::shared_ptr<UIView> found;
+  forEachInSubtree([&](UIView& v) {
+    if (v.tag_ != tag) return SubtreeWalk::intoSubviews;
+    found = v.selfAs<UIView>();
+    return SubtreeWalk::stop;
+  });
+  return found;
 }
 
 std::shared_ptr<UIWindow> UIView::window() const {
@@ -484,11 +464,9 @@ UILayoutEngine* UIView::engine() {
   if (!root->engine_) {
     root->engine_ = std::make_unique<UILayoutEngine>();
     UILayoutEngine* e = root->engine_.get();
-    std::function<void(UIView&)> join = [&](UIView& v) {
+    root->forEachInSubtree([e](UIView& v) {
       for (auto& constraint : v.constraints_) e->addConstraint(*constraint);
-      for (auto& subview : v.subviews_) join(*subview);
-    };
-    join(*root);
+    });
   }
   return root->engine_.get();
 }
@@ -500,14 +478,8 @@ void UIView::setNeedsLayout() {
 void UIView::layoutIfNeeded() {
   auto root = rootView();
   auto anyNeedsLayout = [](UIView& top) {
-    std::function<bool(UIView&)> walk = [&](UIView& v) {
-      if (v.needsLayout_) return true;
-      for (auto& subview : v.subviews_) {
-        if (walk(*subview)) return true;
-      }
-      return false;
-    };
-    return walk(top);
+    return top.forEachInSubtree(
+        [](UIView& v) { return v.needsLayout_ ? SubtreeWalk::stop : SubtreeWalk::intoSubviews; });
   };
   // A pass can invalidate what it laid out (a label that wraps at its new width); a few passes
   // settle it, and a bound keeps a view that never settles from hanging the process.
@@ -525,11 +497,11 @@ void UIView::layoutIfNeeded() {
 
 void UIView::layoutSubtree(int everything) {
   auto keep = selfAs<UIView>();
-  if (needsLayout_ || everything) {
-    needsLayout_ = false;
-    objc_msgSend(id(keep), "layoutSubviews");
-  }
-  for (auto& subview : std::vector(subviews_)) subview->layoutSubtree(everything);
+  forEachInSubtree([everything](UIView& v) {
+    if (!v.needsLayout_ && !everything) return;
+    v.needsLayout_ = false;
+    objc_msgSend(id(v.selfAs<UIView>()), "layoutSubviews");
+  });
 }
 
 void UIView::layoutSubviews() {
@@ -701,17 +673,18 @@ void UIView::traitCollectionDidChange(const std::shared_ptr<UITraitCollection>&)
 void UIView::propagateTraitChange(UIUserInterfaceStyle previousStyle) {
   auto keep = selfAs<UIView>();
   auto previous = UITraitCollection::traitCollectionWithUserInterfaceStyle(previousStyle);
-  traitCollectionDidChange(previous);
-  // The controller whose root view this is hears of it too, as on the platform.
-  if (auto controller = std::dynamic_pointer_cast<UIViewController>(viewDelegate())) {
-    controller->traitCollectionDidChange(previous);
-  }
-  for (auto& subview : std::vector(subviews_)) {
+  forEachInSubtree([&](UIView& v) {
     // A subview with its own override did not change.
-    if (subview->overrideStyle_ == UIUserInterfaceStyleUnspecified) {
-      subview->propagateTraitChange(previousStyle);
+    if (&v != this && v.overrideStyle_ != UIUserInterfaceStyleUnspecified) {
+      return SubtreeWalk::pastSubviews;
     }
-  }
+    v.traitCollectionDidChange(previous);
+    // The controller whose root view this is hears of it too, as on the platform.
+    if (auto controller = std::dynamic_pointer_cast<UIViewController>(v.viewDelegate())) {
+      controller->traitCollectionDidChange(previous);
+    }
+    return SubtreeWalk::intoSubviews;
+  });
 }
 
 std::string UIView::description() const {

@@ -299,6 +299,14 @@ class UIView : public UIResponder {
   void frameDidChange();
   void layoutSubtree(int depth);
 
+  // How a walk of a subtree goes on after visiting a view.
+  enum class SubtreeWalk { intoSubviews, pastSubviews, stop };
+  // Visits this view, then each subview's subtree in order (pre-order). The visitor returns void
+  // or a SubtreeWalk. A view's subviews are read after its visit, from a copy, so a visit may
+  // add or remove views. True when a visit stopped the walk.
+  template <class Visit>
+  bool forEachInSubtree(Visit&& visit);
+
   std::shared_ptr<CALayer> layer_;
   std::weak_ptr<UIView> superview_;
   std::vector<std::shared_ptr<UIView>> subviews_;

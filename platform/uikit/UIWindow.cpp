@@ -12,10 +12,9 @@ OBJC_CLASS_IMPL(UIWindow) {
       .method("isKeyWindow", &UIWindow::isKeyWindow)
       .method("becomeKeyWindow", &UIWindow::becomeKeyWindow)
       .method("resignKeyWindow", &UIWindow::resignKeyWindow)
-      .method("windowLevel", &UIWindow::windowLevel)
-      .method("setWindowLevel:", &UIWindow::setWindowLevel)
-      .method("rootViewController", &UIWindow::rootViewController)
-      .method("setRootViewController:", &UIWindow::setRootViewController);
+      .property("windowLevel", &UIWindow::windowLevel, &UIWindow::setWindowLevel)
+      .property("rootViewController", &UIWindow::rootViewController,
+                &UIWindow::setRootViewController);
 }
 
 namespace {

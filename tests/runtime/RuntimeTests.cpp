@@ -36,9 +36,14 @@ class Shape : public NSObject {
   int sides() const { return 0; }
   bool visible() const { return visible_; }
   void setVisible(bool visible) { visible_ = visible; }
+  bool isFilled() const { return filled_; }
+  void setFilled(bool filled) { filled_ = filled; }
+  Box bounds() const { return frame_; }
+  void setBounds(Box bounds) { frame_ = bounds; }
 
   Box frame_{};
   bool visible_ = true;
+  bool filled_ = false;
   std::shared_ptr<NSObject> owner_;
 };
 
@@ -58,11 +63,14 @@ class Tile : public Square {
 OBJC_CLASS_IMPL(Shape) {
   c.method("setFrame:", &Shape::setFrame)
       .method("sides", &Shape::sides)
-      .method("visible", &Shape::visible)
-      .method("setVisible:", &Shape::setVisible)
+      .property("visible", &Shape::visible, &Shape::setVisible)
+      .property("isFilled", &Shape::isFilled, &Shape::setFilled)
+      .property("bounds", &Shape::bounds, &Shape::setBounds)
       .ivar("_owner", &Shape::owner_);
 }
-OBJC_CLASS_IMPL(Square) { c.method("sides", &Square::sides); }
+OBJC_CLASS_IMPL(Square) {
+  c.method("sides", &Square::sides);
+}
 OBJC_CLASS_IMPL(Tile) {}
 
 namespace {
@@ -96,12 +104,42 @@ TEST(RuntimeMessages, DispatchThroughTheMostDerivedImplementation) {
                "v@:{Box=dddd}");
 }
 
+TEST(RuntimeClasses, APropertyRegistersItsGetterAndSetterWithTheirTypeEncodings) {
+  struct Case {
+    const char* getter;
+    const char* setter;
+    const char* getterTypes;
+    const char* setterTypes;
+  };
+  const Case cases[] = {
+      {"visible", "setVisible:", "B@:", "v@:B"},
+      {"isFilled", "setFilled:", "B@:", "v@:B"},
+      {"bounds", "setBounds:", "{Box=dddd}@:", "v@:{Box=dddd}"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.getter);
+    Method getter = class_getInstanceMethod(Shape::classObject(), c.getter);
+    Method setter = class_getInstanceMethod(Shape::classObject(), c.setter);
+    ASSERT_NE(getter, nullptr);
+    ASSERT_NE(setter, nullptr);
+    EXPECT_STREQ(method_getTypeEncoding(getter), c.getterTypes);
+    EXPECT_STREQ(method_getTypeEncoding(setter), c.setterTypes);
+  }
+  EXPECT_EQ(class_getInstanceMethod(Shape::classObject(), "setIsFilled:"), nullptr);
+
+  id shape = std::make_shared<Shape>();
+  objc_msgSend(shape, "setFilled:", true);
+  objc_msgSend(shape, "setBounds:", Box{1, 2, 3, 4});
+  EXPECT_TRUE(objc_msgSend<bool>(shape, "isFilled"));
+  EXPECT_EQ(objc_msgSend<Box>(shape, "bounds").width, 3);
+}
+
 TEST(RuntimeMessages, MismatchedTypesAndUnknownSelectorsFailLoudly) {
   id shape = std::make_shared<Shape>();
 
-  EXPECT_THROW(objc_msgSend(shape, "setVisible:", 1), objc::RuntimeError);        // int, not BOOL
-  EXPECT_THROW(objc_msgSend<double>(shape, "sides"), objc::RuntimeError);         // wrong result
-  EXPECT_THROW(objc_msgSend(shape, "setFrame:", 1.0), objc::RuntimeError);        // not a Box
+  EXPECT_THROW(objc_msgSend(shape, "setVisible:", 1), objc::RuntimeError);  // int, not BOOL
+  EXPECT_THROW(objc_msgSend<double>(shape, "sides"), objc::RuntimeError);   // wrong result
+  EXPECT_THROW(objc_msgSend(shape, "setFrame:", 1.0), objc::RuntimeError);  // not a Box
   EXPECT_THROW(objc_msgSend(shape, "fly"), objc::RuntimeError);
   EXPECT_THROW(class_addMethod(Shape::classObject(), "spin", IMP(+[](id, SEL) {}), "v@:B"),
                objc::RuntimeError);  // declared encoding disagrees with the function
@@ -115,8 +153,8 @@ TEST(RuntimeMessages, AddedMethodsRespondButNeverReplaceTheClassesOwn) {
 
   bool added = class_addMethod(Square::classObject(), "spinClockwise:", spin, "v@:B");
   bool addedAgain = class_addMethod(Square::classObject(), "spinClockwise:", spin, "v@:B");
-  bool replacedOwn = class_addMethod(Square::classObject(), "sides", IMP(+[](id, SEL) { return 9; }),
-                                     "i@:");
+  bool replacedOwn =
+      class_addMethod(Square::classObject(), "sides", IMP(+[](id, SEL) { return 9; }), "i@:");
   objc_msgSend(square, "spinClockwise:", false);
 
   EXPECT_TRUE(added);
@@ -155,8 +193,8 @@ TEST(RuntimeHooks, HookingAnInheritedMethodForwardsToTheSuperclassAndLeavesItAlo
   objc_msgSend(square, "setFrame:", Box{0, 0, 9, 9});
 
   EXPECT_EQ(class_getMethodImplementation(Shape::classObject(), "setFrame:"), shapeImp);
-  EXPECT_EQ((std::vector<std::string>{"Shape setFrame", "hook", "Shape setFrame",
-                                      "Shape setFrame", "hook", "second hook"}),
+  EXPECT_EQ((std::vector<std::string>{"Shape setFrame", "hook", "Shape setFrame", "Shape setFrame",
+                                      "hook", "second hook"}),
             journal);
   EXPECT_EQ(std::static_pointer_cast<Square>(square)->frame_.width, 9);
   // Tile inherits from the hooked Square.

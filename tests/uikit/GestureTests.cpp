@@ -364,6 +364,37 @@ TEST_F(Gestures, APinchThatReturnsToItsStartingSpreadEndsAtScaleOne) {
   EXPECT_EQ(log->entries.back().state, UIGestureRecognizerStateEnded);
 }
 
+TEST_F(Gestures, APinchReportsTheScaleVelocityOfTheRelease) {
+  struct Case {
+    double pauseBeforeRelease;
+    CGFloat releaseVelocity;
+  };
+  for (const Case& c : {Case{0, 10}, Case{0.3, 0}}) {
+    freshScene();
+    auto pinch = add<UIPinchGestureRecognizer>(inner, "pinch:");
+    CGFloat velocity = -1;
+    log->inside = [&](const std::shared_ptr<UIGestureRecognizer>&) {
+      velocity = pinch->velocity();
+    };
+
+    // The spread grows by a fifth of the start every 0.02 s: 10 in scale per second.
+    app->touchDown({150, 400}, 0);
+    app->touchDown({250, 400}, 1);
+    for (int step = 1; step <= 5; ++step) {
+      RunLoop::advance(0.02);
+      app->touchMove({250.0 + 20 * step, 400}, 1);
+    }
+    RunLoop::advance(c.pauseBeforeRelease);
+    app->touchUp({350, 400}, 1);
+    app->touchUp({150, 400}, 0);
+
+    EXPECT_EQ(log->entries.back().state, UIGestureRecognizerStateEnded);
+    EXPECT_NEAR(velocity, c.releaseVelocity, 1e-6) << c.pauseBeforeRelease;
+    log->inside = nullptr;
+    finishGestures();
+  }
+}
+
 TEST_F(Gestures, RecognisersSharingTouchesRecogniseTogetherOnlyWhenTheDelegateAllowsIt) {
   for (bool simultaneous : {false, true}) {
     freshScene();

@@ -43,6 +43,44 @@ class ReturnDelegate : public UITextFieldDelegate {
   std::vector<std::string> returned;
 };
 
+// Answers and logs what both text inputs ask about editing.
+class EditingDelegate : public UITextViewDelegate, public UITextFieldDelegate {
+ public:
+  bool textViewShouldBeginEditing(const std::shared_ptr<UITextView>&) override {
+    return ask("shouldBegin", allowBegin);
+  }
+  void textViewDidBeginEditing(const std::shared_ptr<UITextView>&) override {
+    log.push_back("didBegin");
+  }
+  bool textViewShouldEndEditing(const std::shared_ptr<UITextView>&) override {
+    return ask("shouldEnd", allowEnd);
+  }
+  void textViewDidEndEditing(const std::shared_ptr<UITextView>&) override {
+    log.push_back("didEnd");
+  }
+  bool textFieldShouldBeginEditing(const std::shared_ptr<UITextField>&) override {
+    return ask("shouldBegin", allowBegin);
+  }
+  void textFieldDidBeginEditing(const std::shared_ptr<UITextField>&) override {
+    log.push_back("didBegin");
+  }
+  bool textFieldShouldEndEditing(const std::shared_ptr<UITextField>&) override {
+    return ask("shouldEnd", allowEnd);
+  }
+  void textFieldDidEndEditing(const std::shared_ptr<UITextField>&) override {
+    log.push_back("didEnd");
+  }
+
+  bool ask(const char* what, bool answer) {
+    log.push_back(what);
+    return answer;
+  }
+
+  bool allowBegin = false;
+  bool allowEnd = false;
+  std::vector<std::string> log;
+};
+
 class Dismisser : public NSObject {
   OBJC_CLASS(Dismisser, NSObject);
 
@@ -209,6 +247,70 @@ TEST_F(KeyboardTest, ATextInputLeavingTheWindowOrDyingTakesTheKeyboardDown) {
   other.reset();
   EXPECT_FALSE(keyboard.isVisible());
   EXPECT_EQ(UIResponder::currentFirstResponder(), nullptr);
+}
+
+TEST_F(KeyboardTest, FocusAsksTheDelegateBeforeItMovesAndTellsItAfterwards) {
+  struct Case {
+    const char* input;
+    std::vector<std::string> expected;
+  };
+  const std::vector<std::string> told = {
+      "shouldBegin", "shouldBegin", "didBegin", "UITextViewTextDidBeginEditingNotification",
+      "shouldEnd",   "shouldEnd",   "didEnd",   "UITextViewTextDidEndEditingNotification"};
+  std::vector<std::string> toldField = told;
+  toldField[3] = "UITextFieldTextDidBeginEditingNotification";
+  toldField[7] = "UITextFieldTextDidEndEditingNotification";
+  const Case cases[] = {
+      {"text view", told},
+      {"text field", toldField},
+      // Only selectable: it takes focus without editing, so nobody is asked or told.
+      {"selectable text view", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    auto delegate = std::make_shared<EditingDelegate>();
+    std::shared_ptr<UIView> input;
+    if (std::string(c.input) == "text field") {
+      field->setDelegate(delegate);
+      input = field;
+    } else {
+      first->setEditable(std::string(c.input) == "text view");
+      first->setDelegate(delegate);
+      input = first;
+    }
+    auto center = NSNotificationCenter::defaultCenter();
+    std::vector<id> observers;
+    for (const auto& name :
+         {UITextViewTextDidBeginEditingNotification, UITextViewTextDidEndEditingNotification,
+          UITextFieldTextDidBeginEditingNotification, UITextFieldTextDidEndEditingNotification}) {
+      observers.push_back(center->addObserverForName(
+          name, nullptr, nullptr, [&](const std::shared_ptr<NSNotification>& note) {
+            delegate->log.push_back(note->name());
+          }));
+    }
+
+    bool refusedBegin = input->becomeFirstResponder();
+    bool focusedAfterRefusal = input->isFirstResponder();
+    delegate->allowBegin = true;
+    bool began = input->becomeFirstResponder();
+    bool refusedEnd = input->resignFirstResponder();
+    bool focusedAfterEndRefusal = input->isFirstResponder();
+    delegate->allowEnd = true;
+    bool ended = input->resignFirstResponder();
+
+    bool asked = !c.expected.empty();
+    EXPECT_EQ(refusedBegin, !asked);
+    EXPECT_EQ(focusedAfterRefusal, !asked);
+    EXPECT_TRUE(began);
+    EXPECT_EQ(refusedEnd, !asked);
+    EXPECT_EQ(focusedAfterEndRefusal, asked);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(input->isFirstResponder());
+    EXPECT_EQ(delegate->log, c.expected);
+    for (auto& observer : observers) center->removeObserver(observer);
+    first->setDelegate(nullptr);
+    field->setDelegate(nullptr);
+  }
 }
 
 TEST_F(KeyboardTest, KeysWithoutAFocusedTextInputDoNothing) {

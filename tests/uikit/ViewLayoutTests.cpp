@@ -221,6 +221,48 @@ TEST(AutoLayout, AutoresizingFramesBecomeConstraintsThatFollowTheSuperview) {
   EXPECT_EQ(follower->frame(), CGRectMake(270, 65, 20, 20));
 }
 
+// A hierarchy with a layout engine pins autoresizing frames as constraints; one without moves
+// them when the superview's frame is set. Both must land on the same frames.
+TEST(AutoLayout, AutoresizingMasksResizeAlikeWithAndWithoutALayoutEngine) {
+  struct Case {
+    UIViewAutoresizing mask;
+    CGRect expected;  // a 20,10 100x40 child of 200x100 grown to 320x160
+  };
+  const Case cases[] = {
+      {UIViewAutoresizingNone, CGRectMake(20, 10, 100, 40)},
+      {UIViewAutoresizingFlexibleWidth, CGRectMake(20, 10, 220, 40)},
+      {UIViewAutoresizing(UIViewAutoresizingFlexibleLeftMargin |
+                          UIViewAutoresizingFlexibleRightMargin),
+       CGRectMake(44, 10, 100, 40)},
+      {UIViewAutoresizing(UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleWidth |
+                          UIViewAutoresizingFlexibleTopMargin | UIViewAutoresizingFlexibleHeight),
+       CGRectMake(40, 22, 200, 88)},
+      {UIViewAutoresizing(UIViewAutoresizingFlexibleBottomMargin), CGRectMake(20, 10, 100, 40)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mask);
+    CGRect frames[2];
+    for (bool withEngine : {false, true}) {
+      auto root = makeView(CGRectMake(0, 0, 200, 100));
+      auto child = makeView(CGRectMake(20, 10, 100, 40));
+      child->setAutoresizingMask(c.mask);
+      root->addSubview(child);
+      if (withEngine) {
+        auto pinned = pinnedChild(root);
+        activate({pinned->widthAnchor().constraintEqualToConstant(1)});
+        root->layoutIfNeeded();
+      }
+
+      root->setFrame(CGRectMake(0, 0, 320, 160));
+      root->layoutIfNeeded();
+
+      frames[withEngine] = child->frame();
+    }
+    EXPECT_EQ(frames[0], c.expected);
+    EXPECT_EQ(frames[1], c.expected);
+  }
+}
+
 TEST(AutoLayout, AnUnsatisfiableConstraintIsLeftOutAndLaterOnesStillWork) {
   auto root = makeView(CGRectMake(0, 0, 390, 844));
   auto box = pinnedChild(root);

@@ -52,6 +52,5 @@ void ActionButton::touchAnimateWithHighlighted(bool highlighted) {
 
 OBJC_CLASS_IMPL(ActionButton) {
   c.method("touchAnimateWithHighlighted:", &ActionButton::touchAnimateWithHighlighted)
-      .method("icon", &ActionButton::icon)
-      .method("setIcon:", &ActionButton::setIcon);
+      .property("icon", &ActionButton::icon, &ActionButton::setIcon);
 }

@@ -408,6 +408,5 @@ OBJC_CLASS_IMPL(ParloFloatingView) {
       .method("removeFromSuperviewAnimated:", &ParloFloatingView::removeFromSuperviewAnimated)
       .method("addToSuperView:animated:", &ParloFloatingView::addToSuperView)
       .method("isVisible", &ParloFloatingView::isVisible)
-      .method("delegate", &ParloFloatingView::delegate)
-      .method("setDelegate:", &ParloFloatingView::setDelegate);
+      .property("delegate", &ParloFloatingView::delegate, &ParloFloatingView::setDelegate);
 }

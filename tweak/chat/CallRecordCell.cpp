@@ -90,14 +90,9 @@ void CallRecordCell::traitCollectionDidChange(const std::shared_ptr<UITraitColle
 }
 
 OBJC_CLASS_IMPL(CallRecordCell) {
-  c.method("baseView", &CallRecordCell::baseView)
-      .method("setBaseView:", &CallRecordCell::setBaseView)
-      .method("iconView", &CallRecordCell::iconView)
-      .method("setIconView:", &CallRecordCell::setIconView)
-      .method("iconImage", &CallRecordCell::iconImage)
-      .method("setIconImage:", &CallRecordCell::setIconImage)
-      .method("titleLabel", &CallRecordCell::titleLabel)
-      .method("setTitleLabel:", &CallRecordCell::setTitleLabel)
-      .method("timeLabel", &CallRecordCell::timeLabel)
-      .method("setTimeLabel:", &CallRecordCell::setTimeLabel);
+  c.property("baseView", &CallRecordCell::baseView, &CallRecordCell::setBaseView)
+      .property("iconView", &CallRecordCell::iconView, &CallRecordCell::setIconView)
+      .property("iconImage", &CallRecordCell::iconImage, &CallRecordCell::setIconImage)
+      .property("titleLabel", &CallRecordCell::titleLabel, &CallRecordCell::setTitleLabel)
+      .property("timeLabel", &CallRecordCell::timeLabel, &CallRecordCell::setTimeLabel);
 }

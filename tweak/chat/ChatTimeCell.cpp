@@ -25,6 +25,5 @@ void ChatTimeCell::prepareForReuse() {
 }
 
 OBJC_CLASS_IMPL(ChatTimeCell) {
-  c.method("timeLabel", &ChatTimeCell::timeLabel)
-      .method("setTimeLabel:", &ChatTimeCell::setTimeLabel);
+  c.property("timeLabel", &ChatTimeCell::timeLabel, &ChatTimeCell::setTimeLabel);
 }

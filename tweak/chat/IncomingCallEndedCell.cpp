@@ -11,6 +11,6 @@ std::shared_ptr<IncomingCallEndedCell> IncomingCallEndedCell::initWithStyle(
 }
 
 OBJC_CLASS_IMPL(IncomingCallEndedCell) {
-  c.method("avatarImage", &IncomingCallEndedCell::avatarImage)
-      .method("setAvatarImage:", &IncomingCallEndedCell::setAvatarImage);
+  c.property("avatarImage", &IncomingCallEndedCell::avatarImage,
+             &IncomingCallEndedCell::setAvatarImage);
 }

@@ -9,6 +9,6 @@ std::shared_ptr<IncomingCallStartedCell> IncomingCallStartedCell::initWithStyle(
 }
 
 OBJC_CLASS_IMPL(IncomingCallStartedCell) {
-  c.method("avatarImage", &IncomingCallStartedCell::avatarImage)
-      .method("setAvatarImage:", &IncomingCallStartedCell::setAvatarImage);
+  c.property("avatarImage", &IncomingCallStartedCell::avatarImage,
+             &IncomingCallStartedCell::setAvatarImage);
 }

@@ -5,55 +5,30 @@
 
 std::shared_ptr<IncomingChatCell> IncomingChatCell::initWithStyle(
     UITableViewCellStyle style, const std::string& reuseIdentifier) {
-  UITableViewCell::initWithStyle(style, reuseIdentifier);
+  initBubble(style, reuseIdentifier, true);
   auto self = selfAs<IncomingChatCell>();
-  setBackgroundColor(UIColor::clearColor());
-  const auto label = textLabel();
-  ChatBubble::styleTextLabel(*label);
-
-  baseView_ = UIView::alloc()->init();
-  baseView_->setBackgroundColor(UIColor::systemBackgroundColor());
-  baseView_->layer()->setCornerRadius(22);
-  baseView_->layer()->setBorderWidth(1.2);
-  ChatBubble::setBorderColor(*baseView_, Appearance::incomingBubbleBorder());
-  contentView()->insertSubviewBelowSubview(baseView_, label);
+  baseView()->setBackgroundColor(UIColor::systemBackgroundColor());
+  baseView()->layer()->setBorderWidth(1.2);
+  ChatBubble::setBorderColor(*baseView(), Appearance::incomingBubbleBorder());
 
   avatarImage_ = ChatBubble::makeAvatar(*contentView());
-
-  ChatBubble::makeLikePill(*contentView(), likeView_, likeLabel_);
+  addLikePill();
   return self;
 }
 
-void IncomingChatCell::layoutSubviews() {
-  UITableViewCell::layoutSubviews();
-  bubbleLayout_.layout(*this, {textLabel(), baseView_, likeView_, likeLabel_, avatarImage_}, true);
-}
-
 void IncomingChatCell::prepareForReuse() {
-  UITableViewCell::prepareForReuse();
-  textLabel()->setText(nullptr);
+  ChatBubbleCell::prepareForReuse();
   avatarImage_->setImage(nullptr);
-  removeAllConstraints(baseView_);
-  removeAllConstraints(likeView_);
-  removeAllConstraints(likeLabel_);
   removeAllConstraints(avatarImage_);
 }
 
 void IncomingChatCell::traitCollectionDidChange(
     const std::shared_ptr<UITraitCollection>& previous) {
-  UITableViewCell::traitCollectionDidChange(previous);
-  ChatBubble::setBorderColor(*baseView_, Appearance::incomingBubbleBorder());
-  ChatBubble::setBorderColor(*likeView_, UIColor::systemBackgroundColor());
+  ChatBubbleCell::traitCollectionDidChange(previous);
+  ChatBubble::setBorderColor(*baseView(), Appearance::incomingBubbleBorder());
   ChatBubble::setBorderColor(*avatarImage_, Appearance::avatarBorder());
 }
 
 OBJC_CLASS_IMPL(IncomingChatCell) {
-  c.method("baseView", &IncomingChatCell::baseView)
-      .method("setBaseView:", &IncomingChatCell::setBaseView)
-      .method("avatarImage", &IncomingChatCell::avatarImage)
-      .method("setAvatarImage:", &IncomingChatCell::setAvatarImage)
-      .method("likeView", &IncomingChatCell::likeView)
-      .method("setLikeView:", &IncomingChatCell::setLikeView)
-      .method("likeLabel", &IncomingChatCell::likeLabel)
-      .method("setLikeLabel:", &IncomingChatCell::setLikeLabel);
+  c.property("avatarImage", &IncomingChatCell::avatarImage, &IncomingChatCell::setAvatarImage);
 }

@@ -122,18 +122,15 @@ void IntroBannerView::traitCollectionDidChange(const std::shared_ptr<UITraitColl
 
 OBJC_CLASS_IMPL(IntroBannerView) {
   c.method("updateVerificationStatus:", &IntroBannerView::updateVerificationStatus)
-      .method("avatarImage", &IntroBannerView::avatarImage)
-      .method("setAvatarImage:", &IntroBannerView::setAvatarImage)
-      .method("usernameLabel", &IntroBannerView::usernameLabel)
-      .method("setUsernameLabel:", &IntroBannerView::setUsernameLabel)
-      .method("verifiedImage", &IntroBannerView::verifiedImage)
-      .method("setVerifiedImage:", &IntroBannerView::setVerifiedImage)
-      .method("parloLabel", &IntroBannerView::parloLabel)
-      .method("setParloLabel:", &IntroBannerView::setParloLabel)
-      .method("followTitleLabel", &IntroBannerView::followTitleLabel)
-      .method("setFollowTitleLabel:", &IntroBannerView::setFollowTitleLabel)
-      .method("followSubtitleLabel", &IntroBannerView::followSubtitleLabel)
-      .method("setFollowSubtitleLabel:", &IntroBannerView::setFollowSubtitleLabel)
-      .method("profileLabel", &IntroBannerView::profileLabel)
-      .method("setProfileLabel:", &IntroBannerView::setProfileLabel);
+      .property("avatarImage", &IntroBannerView::avatarImage, &IntroBannerView::setAvatarImage)
+      .property("usernameLabel", &IntroBannerView::usernameLabel,
+                &IntroBannerView::setUsernameLabel)
+      .property("verifiedImage", &IntroBannerView::verifiedImage,
+                &IntroBannerView::setVerifiedImage)
+      .property("parloLabel", &IntroBannerView::parloLabel, &IntroBannerView::setParloLabel)
+      .property("followTitleLabel", &IntroBannerView::followTitleLabel,
+                &IntroBannerView::setFollowTitleLabel)
+      .property("followSubtitleLabel", &IntroBannerView::followSubtitleLabel,
+                &IntroBannerView::setFollowSubtitleLabel)
+      .property("profileLabel", &IntroBannerView::profileLabel, &IntroBannerView::setProfileLabel);
 }

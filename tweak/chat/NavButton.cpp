@@ -51,6 +51,5 @@ void NavButton::touchAnimateWithHighlighted(bool highlighted) {
 
 OBJC_CLASS_IMPL(NavButton) {
   c.method("touchAnimateWithHighlighted:", &NavButton::touchAnimateWithHighlighted)
-      .method("icon", &NavButton::icon)
-      .method("setIcon:", &NavButton::setIcon);
+      .property("icon", &NavButton::icon, &NavButton::setIcon);
 }

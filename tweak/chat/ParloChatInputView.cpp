@@ -402,16 +402,15 @@ OBJC_CLASS_IMPL(ParloChatInputView) {
       .method("submitMessageFromSender", &ParloChatInputView::submitMessageFromSender)
       .method("submitMessageFromRecipient", &ParloChatInputView::submitMessageFromRecipient)
       .method("showPrompt", &ParloChatInputView::showPrompt)
-      .method("font", &ParloChatInputView::font)
-      .method("setFont:", &ParloChatInputView::setFont)
-      .method("lineSpacing", &ParloChatInputView::lineSpacing)
-      .method("setLineSpacing:", &ParloChatInputView::setLineSpacing)
-      .method("numberOfLines", &ParloChatInputView::numberOfLines)
-      .method("setNumberOfLines:", &ParloChatInputView::setNumberOfLines)
-      .method("maxCharacterCount", &ParloChatInputView::maxCharacterCount)
-      .method("setMaxCharacterCount:", &ParloChatInputView::setMaxCharacterCount)
-      .method("placeholder", &ParloChatInputView::placeholder)
-      .method("setPlaceholder:", &ParloChatInputView::setPlaceholder)
+      .property("font", &ParloChatInputView::font, &ParloChatInputView::setFont)
+      .property("lineSpacing", &ParloChatInputView::lineSpacing,
+                &ParloChatInputView::setLineSpacing)
+      .property("numberOfLines", &ParloChatInputView::numberOfLines,
+                &ParloChatInputView::setNumberOfLines)
+      .property("maxCharacterCount", &ParloChatInputView::maxCharacterCount,
+                &ParloChatInputView::setMaxCharacterCount)
+      .property("placeholder", &ParloChatInputView::placeholder,
+                &ParloChatInputView::setPlaceholder)
       .method("placeholderLabel", &ParloChatInputView::placeholderLabel)
       .method("cameraImage", &ParloChatInputView::cameraImage)
       .method("sendBtn", &ParloChatInputView::sendBtn)

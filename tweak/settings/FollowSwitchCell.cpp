@@ -7,6 +7,5 @@ std::shared_ptr<FollowSwitchCell> FollowSwitchCell::initWithStyle(
 }
 
 OBJC_CLASS_IMPL(FollowSwitchCell) {
-  c.method("toggleSwitch", &FollowSwitchCell::toggleSwitch)
-      .method("setToggleSwitch:", &FollowSwitchCell::setToggleSwitch);
+  c.property("toggleSwitch", &FollowSwitchCell::toggleSwitch, &FollowSwitchCell::setToggleSwitch);
 }

@@ -89,14 +89,10 @@ void SettingCardCell::switchChangedState(std::shared_ptr<UISwitch> toggle) {
 
 OBJC_CLASS_IMPL(SettingCardCell) {
   c.method("switchChangedState:", &SettingCardCell::switchChangedState)
-      .method("baseView", &SettingCardCell::baseView)
-      .method("setBaseView:", &SettingCardCell::setBaseView)
-      .method("iconView", &SettingCardCell::iconView)
-      .method("setIconView:", &SettingCardCell::setIconView)
-      .method("iconImage", &SettingCardCell::iconImage)
-      .method("setIconImage:", &SettingCardCell::setIconImage)
-      .method("titleLabel", &SettingCardCell::titleLabel)
-      .method("setTitleLabel:", &SettingCardCell::setTitleLabel)
-      .method("subtitleLabel", &SettingCardCell::subtitleLabel)
-      .method("setSubtitleLabel:", &SettingCardCell::setSubtitleLabel);
+      .property("baseView", &SettingCardCell::baseView, &SettingCardCell::setBaseView)
+      .property("iconView", &SettingCardCell::iconView, &SettingCardCell::setIconView)
+      .property("iconImage", &SettingCardCell::iconImage, &SettingCardCell::setIconImage)
+      .property("titleLabel", &SettingCardCell::titleLabel, &SettingCardCell::setTitleLabel)
+      .property("subtitleLabel", &SettingCardCell::subtitleLabel,
+                &SettingCardCell::setSubtitleLabel);
 }

@@ -7,6 +7,5 @@ std::shared_ptr<SwitchCell> SwitchCell::initWithStyle(UITableViewCellStyle style
 }
 
 OBJC_CLASS_IMPL(SwitchCell) {
-  c.method("toggleSwitch", &SwitchCell::toggleSwitch)
-      .method("setToggleSwitch:", &SwitchCell::setToggleSwitch);
+  c.property("toggleSwitch", &SwitchCell::toggleSwitch, &SwitchCell::setToggleSwitch);
 }

@@ -72,14 +72,9 @@ std::shared_ptr<UIButton> TDHeaderView::makeButton(const std::shared_ptr<UIColor
 }
 
 OBJC_CLASS_IMPL(TDHeaderView) {
-  c.method("grabberView", &TDHeaderView::grabberView)
-      .method("setGrabberView:", &TDHeaderView::setGrabberView)
-      .method("headerView", &TDHeaderView::headerView)
-      .method("setHeaderView:", &TDHeaderView::setHeaderView)
-      .method("titleLabel", &TDHeaderView::titleLabel)
-      .method("setTitleLabel:", &TDHeaderView::setTitleLabel)
-      .method("leftButton", &TDHeaderView::leftButton)
-      .method("setLeftButton:", &TDHeaderView::setLeftButton)
-      .method("rightButton", &TDHeaderView::rightButton)
-      .method("setRightButton:", &TDHeaderView::setRightButton);
+  c.property("grabberView", &TDHeaderView::grabberView, &TDHeaderView::setGrabberView)
+      .property("headerView", &TDHeaderView::headerView, &TDHeaderView::setHeaderView)
+      .property("titleLabel", &TDHeaderView::titleLabel, &TDHeaderView::setTitleLabel)
+      .property("leftButton", &TDHeaderView::leftButton, &TDHeaderView::setLeftButton)
+      .property("rightButton", &TDHeaderView::rightButton, &TDHeaderView::setRightButton);
 }
