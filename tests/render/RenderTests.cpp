@@ -10,6 +10,7 @@
 
 #include "foundation/NSData.h"
 #include "foundation/RunLoop.h"
+#include "quartz/CGContext+Private.h"
 #include "render/ImageComparison.h"
 #include "render/Renderer.h"
 #include "render/ScreenRenderer.h"
@@ -84,7 +85,7 @@ std::shared_ptr<UIImage> circleImage(int size, double red, double green, double 
   cairo_arc(cr, size / 2.0, size / 2.0, size / 2.0, 0, 2 * M_PI);
   cairo_fill(cr);
   cairo_destroy(cr);
-  std::vector<uint8_t> bytes = render::pngData(surface);
+  std::vector<uint8_t> bytes = CGBitmapCopyPNGData(surface);
   cairo_surface_destroy(surface);
   return UIImage::imageWithData(NSData::dataWithBytes(std::move(bytes)), scale);
 }
@@ -240,7 +241,7 @@ TEST_F(Render, AnAspectFilledImageOverflowsUnlessTheViewClipsIt) {
   cairo_rectangle(cr, 40, 0, 40, 20);
   cairo_fill(cr);
   cairo_destroy(cr);
-  auto image = UIImage::imageWithData(NSData::dataWithBytes(render::pngData(wide)));
+  auto image = UIImage::imageWithData(NSData::dataWithBytes(CGBitmapCopyPNGData(wide)));
   cairo_surface_destroy(wide);
   auto window = shownWindow(UIColor::whiteColor());
   auto overflowing = UIImageView::alloc()->initWithImage(image);
