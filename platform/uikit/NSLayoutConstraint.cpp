@@ -4,7 +4,7 @@
 #include <regex>
 
 #include "foundation/NSLog.h"
-#include "uikit/UILayoutEngine.h"
+#include "uikit/UILayoutEngine+Private.h"
 #include "uikit/UIView.h"
 
 OBJC_CLASS_IMPL(NSLayoutConstraint) {}
