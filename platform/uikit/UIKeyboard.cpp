@@ -12,7 +12,7 @@
 #include "foundation/UTF16.h"
 #include "uikit/NSAttributedString.h"
 #include "uikit/NSValue.h"
-#include "uikit/TextLayout.h"
+#include "uikit/TextLayout+Private.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIPasteboard.h"

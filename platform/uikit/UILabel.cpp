@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "uikit/NSStringDrawing.h"
+#include "uikit/TextLayout+Private.h"
 #include "uikit/UIGraphics.h"
 
 OBJC_CLASS_IMPL(UILabel) {
@@ -206,13 +207,15 @@ void UILabel::layoutSubviews() {
 
 // ---- Drawing ----
 
-TextLayout UILabel::textLayoutForDrawing() const {
-  TextLayout layout;
-  layout.setAttributedText(*effectiveText());
-  layout.setLineBreakMode(lineBreakMode_);
-  layout.setSize(bounds().size);
-  layout.setNumberOfLines(numberOfLines_);
-  layout.setTruncatesLastVisibleLine(true);
+UILabel::~UILabel() = default;
+
+std::unique_ptr<TextLayout> UILabel::textLayoutForDrawing() const {
+  auto layout = std::make_unique<TextLayout>();
+  layout->setAttributedText(*effectiveText());
+  layout->setLineBreakMode(lineBreakMode_);
+  layout->setSize(bounds().size);
+  layout->setNumberOfLines(numberOfLines_);
+  layout->setTruncatesLastVisibleLine(true);
   return layout;
 }
 
@@ -230,7 +233,7 @@ void UILabel::drawRect(CGRect) {
   // The layout holds its colours resolved, so a change of appearance lays it out again.
   UIUserInterfaceStyle style = UITraitCollection::currentTraitCollection()->userInterfaceStyle();
   if (!drawingLayout_ || !(drawingBounds_ == bounds) || drawingStyle_ != style) {
-    drawingLayout_ = std::make_unique<TextLayout>(textLayoutForDrawing());
+    drawingLayout_ = textLayoutForDrawing();
     drawingBounds_ = bounds;
     drawingStyle_ = style;
     drawingOrigin_ = textDrawingRect().origin;

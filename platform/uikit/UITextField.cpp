@@ -9,7 +9,7 @@
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/UTF16.h"
 #include "uikit/NSAttributedString.h"
-#include "uikit/TextLayout.h"
+#include "uikit/TextLayout+Private.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIKeyboard.h"
 #include "uikit/UITapGestureRecognizer.h"
