@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "quartz/CGContext+Private.h"
 #include "uikit/UIGraphics.h"
 
 OBJC_CLASS_IMPL(UIImageView) {}
@@ -90,7 +91,7 @@ CGRect UIImageView::imageRect() const {
 }
 
 void UIImageView::drawRect(CGRect) {
-  cairo_t* cr = UIGraphicsGetCurrentContext();
+  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
   if (!cr || !image_ || !image_->surface()) return;
   CGRect rect = imageRect();
   if (rect.size.width <= 0 || rect.size.height <= 0) return;

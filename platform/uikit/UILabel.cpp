@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "quartz/CGContext+Private.h"
 #include "uikit/NSStringDrawing.h"
 #include "uikit/TextLayout+Private.h"
 #include "uikit/UIGraphics.h"
@@ -227,7 +228,7 @@ CGRect UILabel::textDrawingRect() const {
 }
 
 void UILabel::drawRect(CGRect) {
-  cairo_t* cr = UIGraphicsGetCurrentContext();
+  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
   if (!cr || !text_ || text_->length() == 0) return;
   CGRect bounds = this->bounds();
   // The layout holds its colours resolved, so a change of appearance lays it out again.
