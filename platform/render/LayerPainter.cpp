@@ -192,7 +192,9 @@ void LayerPainter::paintBody(const CALayer& layer, UIView* view, const LayerStat
       paintVideoLayer(cr_, *video, bounds);
     }
     cairo_save(cr_);
-    const_cast<CALayer&>(layer).drawInContext(cr_);
+    CGContextRef layerContext = CGContextCreateWithCairo(cr_);
+    const_cast<CALayer&>(layer).drawInContext(layerContext);
+    CGContextRelease(layerContext);
     cairo_restore(cr_);
     if (view) {
       cairo_save(cr_);

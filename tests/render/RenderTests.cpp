@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "TestImages.h"
 #include "foundation/NSData.h"
 #include "foundation/RunLoop.h"
 #include "quartz/CGContext+Private.h"
@@ -228,6 +229,23 @@ TEST_F(Render, ATemplateImageIsPaintedWithTheTintColour) {
   EXPECT_TRUE(isColour(pixelAt(picture.get(), 30, 30), 0, 0, 0));
   EXPECT_TRUE(isColour(pixelAt(picture.get(), 90, 30), 230, 40, 120));
   EXPECT_TRUE(isColour(pixelAt(picture.get(), 71, 11), 255, 255, 255));
+}
+
+TEST_F(Render, AShrunkImageIsResampledAgainForANewImageOfTheSameSize) {
+  auto solid = [](double red, double green, double blue) {
+    return UIImage::imageWithData(
+        NSData::dataWithBytes(testsupport::solidPNG(300, 300, red, green, blue)));
+  };
+  auto view = UIImageView::alloc()->initWithImage(solid(1, 0, 0));
+  view->setFrame(CGRectMake(0, 0, 20, 20));
+  auto first = owned(render::renderView(view, 3));
+
+  // The red image goes with this, and the blue one may be given its memory.
+  view->setImage(solid(0, 0, 1));
+  auto second = owned(render::renderView(view, 3));
+
+  EXPECT_TRUE(isColour(pixelAt(first.get(), 30, 30), 255, 0, 0));
+  EXPECT_TRUE(isColour(pixelAt(second.get(), 30, 30), 0, 0, 255));
 }
 
 TEST_F(Render, AnAspectFilledImageOverflowsUnlessTheViewClipsIt) {
@@ -527,10 +545,9 @@ TEST_F(Render, AViewScaledToNothingOrPlacedNowhereLeavesTheRestOfTheFrameAlone) 
 // A layer that draws itself, as a player or camera preview layer does.
 class StripeLayer : public CALayer {
  public:
-  void drawInContext(cairo_t* cr) override {
-    cairo_set_source_rgb(cr, 1, 0, 0);
-    cairo_rectangle(cr, 0, 0, bounds().size.width, bounds().size.height / 2);
-    cairo_fill(cr);
+  void drawInContext(CGContextRef context) override {
+    CGContextSetRGBFillColor(context, 1, 0, 0, 1);
+    CGContextFillRect(context, CGRectMake(0, 0, bounds().size.width, bounds().size.height / 2));
   }
 };
 
