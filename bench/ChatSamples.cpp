@@ -7,6 +7,7 @@
 
 #include "chat/ChatDataModel.h"
 #include "foundation/NSData.h"
+#include "quartz/CGContext+Private.h"
 #include "render/Renderer.h"
 #include "uikit/UIImage.h"
 
@@ -178,7 +179,7 @@ std::shared_ptr<UIImage> avatar() {
   cairo_arc(cr, 75, 60, 35, 0, 2 * M_PI);
   cairo_fill(cr);
   cairo_destroy(cr);
-  std::vector<uint8_t> bytes = render::pngData(surface);
+  std::vector<uint8_t> bytes = CGBitmapCopyPNGData(surface);
   cairo_surface_destroy(surface);
   return UIImage::imageWithData(NSData::dataWithBytes(std::move(bytes)));
 }

@@ -16,6 +16,7 @@
 #include "foundation/NSData.h"
 #include "foundation/NSPropertyListSerialization.h"
 #include "foundation/NSString.h"
+#include "quartz/CGContext+Private.h"
 #include "render/Renderer.h"
 #include "settings/SettingManager.h"
 #include "uikit/UIImage.h"
@@ -38,7 +39,7 @@ std::shared_ptr<NSData> largePhoto() {
     }
   }
   cairo_surface_mark_dirty(surface);
-  std::vector<uint8_t> png = render::pngData(surface);
+  std::vector<uint8_t> png = CGBitmapCopyPNGData(surface);
   cairo_surface_destroy(surface);
   auto jpeg =
       UIImageJPEGRepresentation(UIImage::imageWithData(NSData::dataWithBytes(std::move(png))), 1.0);

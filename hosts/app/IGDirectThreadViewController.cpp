@@ -35,19 +35,19 @@ class IGBackButton : public UIButton {
 
  public:
   void drawRect(CGRect) override {
-    cairo_t* cr = UIGraphicsGetCurrentContext();
-    if (!cr) return;
+    CGContextRef context = UIGraphicsGetCurrentContext();
+    if (!context) return;
     CGColor colour =
         UIColor::labelColor()->resolvedColorWithTraitCollection(traitCollection())->CGColor();
     CGFloat x = bounds().size.width / 2 + 4, y = bounds().size.height / 2;
-    cairo_set_source_rgba(cr, colour.red, colour.green, colour.blue, colour.alpha);
-    cairo_set_line_width(cr, 2.5);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    cairo_move_to(cr, x, y - 9);
-    cairo_line_to(cr, x - 9, y);
-    cairo_line_to(cr, x, y + 9);
-    cairo_stroke(cr);
+    CGContextSetStrokeColorWithColor(context, colour);
+    CGContextSetLineWidth(context, 2.5);
+    CGContextSetLineCap(context, kCGLineCapRound);
+    CGContextSetLineJoin(context, kCGLineJoinRound);
+    CGContextMoveToPoint(context, x, y - 9);
+    CGContextAddLineToPoint(context, x - 9, y);
+    CGContextAddLineToPoint(context, x, y + 9);
+    CGContextStrokePath(context);
   }
 
   void traitCollectionDidChange(const std::shared_ptr<UITraitCollection>& previous) override {

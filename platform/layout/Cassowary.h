@@ -19,9 +19,10 @@
 // Changing a held constraint's constant (`changeConstant`) and suggesting values for edit
 // variables move the solution from where it is with the dual simplex instead of solving again.
 //
-// Expression.h   Variable, Term, Expression, Relation, Constraint and the operators that build them
-// Solver.h       Solver, SolverStatus
-// Tableau.h      private to the solver: rows, symbols, the objective and the pivots
+// Expression.h       Variable, Term, Expression, Relation, Constraint and the operators that
+//                    build them
+// Solver.h           Solver, SolverStatus
+// Tableau+Private.h  the solver's own: rows, symbols, the objective and the pivots
 
 #include "layout/Expression.h"
 #include "layout/Solver.h"

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "layout/Tableau.h"
+#include "layout/Tableau+Private.h"
 
 namespace cassowary {
 

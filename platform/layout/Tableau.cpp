@@ -1,4 +1,4 @@
-#include "layout/Tableau.h"
+#include "layout/Tableau+Private.h"
 
 #include <limits>
 #include <stdexcept>

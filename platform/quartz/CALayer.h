@@ -9,9 +9,9 @@
 
 #include "quartz/CGAffineTransform.h"
 #include "quartz/CGColor.h"
+#include "quartz/CGContext.h"
 #include "runtime/NSObject.h"
 
-typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
 
 using CALayerCornerCurve = std::string_view;
@@ -91,7 +91,7 @@ class CALayer : public NSObject {
   // bounds' coordinates, clipped as the layer is. Layers that show video frames override it.
   const std::shared_ptr<cairo_surface_t>& contents() const { return contents_; }
   void setContents(std::shared_ptr<cairo_surface_t> contents);
-  virtual void drawInContext(cairo_t* context) { (void)context; }
+  virtual void drawInContext(CGContextRef context) { (void)context; }
   // Marks the content as changed (a new video frame) so that the next frame redraws the layer.
   void setNeedsDisplay();
   // Where setNeedsDisplay reports; the renderer installs one to collect damage.

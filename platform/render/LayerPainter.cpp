@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "avfoundation/AVVideoLayer.h"
+#include "quartz/CGContext+Private.h"
 #include "render/RoundedRect.h"
 #include "render/VideoPainter.h"
 #include "uikit/UIGraphics.h"
@@ -191,16 +192,20 @@ void LayerPainter::paintBody(const CALayer& layer, UIView* view, const LayerStat
       paintVideoLayer(cr_, *video, bounds);
     }
     cairo_save(cr_);
-    const_cast<CALayer&>(layer).drawInContext(cr_);
+    CGContextRef layerContext = CGContextCreateWithCairo(cr_);
+    const_cast<CALayer&>(layer).drawInContext(layerContext);
+    CGContextRelease(layerContext);
     cairo_restore(cr_);
     if (view) {
       cairo_save(cr_);
-      UIGraphicsPushContext(cr_);
+      CGContextRef context = CGContextCreateWithCairo(cr_);
+      UIGraphicsPushContext(context);
       auto previous = UITraitCollection::currentTraitCollection();
       UITraitCollection::setCurrentTraitCollection(traitCollectionFor(style));
       view->drawRect(bounds);
       UITraitCollection::setCurrentTraitCollection(previous);
       UIGraphicsPopContext();
+      CGContextRelease(context);
       cairo_restore(cr_);
     }
   }
@@ -271,7 +276,7 @@ void LayerPainter::paintShadow(cairo_pattern_t* picture, const LayerState& state
     for (int x = 0; x < width; ++x) out[x] = static_cast<unsigned char>(row[x] >> 24);
   }
   cairo_surface_mark_dirty(mask);
-  UIVisualEffectBlurSurface(mask, sigma);
+  CGBitmapBlur(mask, sigma);
 
   double dx = state.shadowOffset.width, dy = state.shadowOffset.height;
   cairo_user_to_device_distance(cr_, &dx, &dy);

@@ -35,7 +35,5 @@ cairo_surface_t* renderView(const std::shared_ptr<UIView>& view, double scale = 
 // PNG files of the same; false (and a log line) when the file cannot be written.
 bool writeScreenPNG(const std::string& path, const RenderOptions& options = {});
 bool writeViewPNG(const std::shared_ptr<UIView>& view, const std::string& path, double scale = 3.0);
-// The PNG bytes of an image surface (empty if it cannot be encoded).
-std::vector<uint8_t> pngData(cairo_surface_t* surface);
 
 }  // namespace render

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "runtime/ClassTable.h"
+#include "runtime/ClassTable+Private.h"
 #include "runtime/NSObject.h"
 
 namespace {

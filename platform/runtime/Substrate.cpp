@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "runtime/ClassTable.h"
+#include "runtime/ClassTable+Private.h"
 
 void MSHookMessageEx(Class cls, SEL sel, IMP replacement, IMP* result) {
   if (!cls || !sel || !replacement) {

@@ -5,7 +5,7 @@
 
 #include "foundation/NSLog.h"
 #include "foundation/NSString.h"
-#include "uikit/UILayoutEngine.h"
+#include "uikit/UILayoutEngine+Private.h"
 #include "uikit/UIView.h"
 
 OBJC_CLASS_IMPL(NSLayoutConstraint) {}

@@ -11,9 +11,9 @@
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 #include "uikit/NSAttributedString.h"
-#include "uikit/TextLayout.h"
+#include "uikit/TextLayout+Private.h"
 #include "uikit/UIFont.h"
-#include "uikit/WordWrapMeasurer.h"
+#include "uikit/WordWrapMeasurer+Private.h"
 
 namespace {
 

@@ -5,8 +5,9 @@
 // reload, so results are kept in a bounded cache (least recently used out first) keyed by
 // everything that decides them: the text, its fonts, kern and paragraph settings, the box and the
 // options. Colours do not take part; they change nothing in a size. A plain text in one font that
-// wraps at a width is measured from the widths of its words where that gives Pango's result
-// exactly (WordWrapMeasurer), so a chat's first measurement shapes each word once, not each text.
+// wraps at a width is measured from the widths of its words where that gives the full layout's
+// result exactly (WordWrapMeasurer), so a chat's first measurement shapes each word once, not each
+// text.
 
 #include <cstddef>
 #include <memory>
@@ -59,7 +60,7 @@ CGSize size(const NSAttributedString& string);
 CGSize sizeOfLabelText(const NSAttributedString& text, CGSize size, NSInteger numberOfLines,
                        NSLineBreakMode lineBreakMode);
 
-// The cache. A capacity of 0 turns it off: every call lays its text out with Pango, also the
+// The cache. A capacity of 0 turns it off: every call lays its text out in full, also the
 // plain wrapped texts otherwise measured from the widths of their words.
 // Clearing empties the word widths too, as in a process that has measured nothing yet.
 void clearMeasurementCache();

@@ -1,4 +1,4 @@
-#include "uikit/TextLayout.h"
+#include "uikit/TextLayout+Private.h"
 
 #include <pango/pangocairo.h>
 
@@ -13,6 +13,7 @@
 #include "foundation/UTF16.h"
 #include "quartz/UIColor.h"
 #include "uikit/NSAttributedString.h"
+#include "uikit/UIFont+Private.h"
 #include "uikit/UIFont.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -193,7 +194,7 @@ void TextLayout::appendRun(std::string_view utf8, const NSDictionary* attributes
   };
   fontRuns_.push_back(
       {start, style.font->ascender(), -style.font->descender(), style.font->leading()});
-  add(pango_attr_font_desc_new(style.font->pangoFontDescription()));
+  add(pango_attr_font_desc_new(style.font->fontDescription().pango));
   if (style.kern != 0) add(pango_attr_letter_spacing_new(toPango(style.kern)));
   CGFloat red = 0, green = 0, blue = 0, alpha = 1;
   if (style.color) style.color->getRed(&red, &green, &blue, &alpha);

@@ -9,7 +9,8 @@
 #include <map>
 #include <tuple>
 
-#include "uikit/TextLayout.h"
+#include "uikit/TextLayout+Private.h"
+#include "uikit/UIFont+Private.h"
 
 OBJC_CLASS_IMPL(UIFont) {
   c.method("pointSize", &UIFont::pointSize)
@@ -64,14 +65,15 @@ constexpr double kPangoScale = PANGO_SCALE;
 
 UIFont::UIFont(CGFloat pointSize, UIFontWeight weight, bool italic)
     : pointSize_(pointSize), weight_(nearestWeight(weight).platform), italic_(italic) {
-  description_ = pango_font_description_new();
-  pango_font_description_set_family_static(description_, "Inter");
-  pango_font_description_set_weight(description_, nearestWeight(weight).inter);
-  pango_font_description_set_style(description_, italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+  description_ = std::make_unique<UIFontDescription>();
+  PangoFontDescription* description = description_->pango;
+  pango_font_description_set_family_static(description, "Inter");
+  pango_font_description_set_weight(description, nearestWeight(weight).inter);
+  pango_font_description_set_style(description, italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
   // Absolute: one Pango device unit is one point, whatever resolution a surface has.
-  pango_font_description_set_absolute_size(description_, pointSize * kPangoScale);
+  pango_font_description_set_absolute_size(description, pointSize * kPangoScale);
 
-  PangoFont* font = pango_context_load_font(TextLayout::context(), description_);
+  PangoFont* font = pango_context_load_font(TextLayout::context(), description);
   if (!font) {
     familyName_ = NSString::string();
     fontName_ = NSString::string();
@@ -108,9 +110,7 @@ UIFont::UIFont(CGFloat pointSize, UIFontWeight weight, bool italic)
   g_object_unref(font);
 }
 
-UIFont::~UIFont() {
-  if (description_) pango_font_description_free(description_);
-}
+UIFont::~UIFont() = default;
 
 std::shared_ptr<UIFont> UIFont::systemFontOfSize(CGFloat fontSize) {
   return systemFontOfSize(fontSize, UIFontWeightRegular);

@@ -7,7 +7,8 @@
 #include "quartz/CGGeometry.h"
 #include "runtime/NSObject.h"
 
-typedef struct _PangoFontDescription PangoFontDescription;
+// What the text system lays out and draws a font with (UIFont+Private.h).
+struct UIFontDescription;
 
 // The platform's weight scale, from the thinnest to the heaviest.
 using UIFontWeight = CGFloat;
@@ -59,8 +60,8 @@ class UIFont : public NSObject {
   UIFontWeight weight() const { return weight_; }
   bool isItalic() const { return italic_; }
 
-  // What Pango lays out and draws this font with; owned by the font.
-  const PangoFontDescription* pangoFontDescription() const { return description_; }
+  // What the text system lays out and draws this font with; owned by the font.
+  const UIFontDescription& fontDescription() const { return *description_; }
 
   bool isEqual(const id& other) const override;
   size_t hash() const override;
@@ -75,7 +76,7 @@ class UIFont : public NSObject {
   CGFloat pointSize_;
   UIFontWeight weight_;
   bool italic_;
-  PangoFontDescription* description_ = nullptr;
+  std::unique_ptr<UIFontDescription> description_;
   CGFloat ascender_ = 0;
   CGFloat descender_ = 0;
   CGFloat leading_ = 0;

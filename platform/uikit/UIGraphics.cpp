@@ -5,8 +5,8 @@
 #include "uikit/UIView.h"
 
 namespace {
-std::vector<cairo_t*>& contextStack() {
-  static std::vector<cairo_t*> stack;
+std::vector<CGContextRef>& contextStack() {
+  static std::vector<CGContextRef> stack;
   return stack;
 }
 UIDisplayDamageObserver& damageObserver() {
@@ -15,12 +15,12 @@ UIDisplayDamageObserver& damageObserver() {
 }
 }  // namespace
 
-cairo_t* UIGraphicsGetCurrentContext() {
+CGContextRef UIGraphicsGetCurrentContext() {
   auto& stack = contextStack();
   return stack.empty() ? nullptr : stack.back();
 }
 
-void UIGraphicsPushContext(cairo_t* context) {
+void UIGraphicsPushContext(CGContextRef context) {
   contextStack().push_back(context);
 }
 

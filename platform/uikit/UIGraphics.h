@@ -1,18 +1,17 @@
 #pragma once
 
-#include <cairo.h>
-
 #include <functional>
 #include <memory>
 
+#include "quartz/CGContext.h"
 #include "quartz/CGGeometry.h"
 
 class UIView;
 
 // The graphics context that drawRect: draws into. The renderer pushes a context (already
 // translated to the view's bounds) before asking a view to draw and pops it afterwards.
-cairo_t* UIGraphicsGetCurrentContext();
-void UIGraphicsPushContext(cairo_t* context);
+CGContextRef UIGraphicsGetCurrentContext();
+void UIGraphicsPushContext(CGContextRef context);
 void UIGraphicsPopContext();
 
 // Where setNeedsDisplay reports a view whose content changed (the rectangle is in the view's

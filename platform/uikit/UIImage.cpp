@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "foundation/DeviceRoot.h"
+#include "quartz/CGContext+Private.h"
 #include "uikit/UIScreen.h"
 
 OBJC_CLASS_IMPL(UIImage) {}
@@ -118,19 +119,6 @@ Pixels decodePNG(Bytes bytes) {
     return CAIRO_STATUS_SUCCESS;
   };
   return asARGB32(adopt(cairo_image_surface_create_from_png_stream(read, &reader)));
-}
-
-std::optional<std::vector<uint8_t>> encodePNG(cairo_surface_t* surface) {
-  std::vector<uint8_t> out;
-  auto write = [](void* closure, const unsigned char* data, unsigned int length) {
-    auto* o = static_cast<std::vector<uint8_t>*>(closure);
-    o->insert(o->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
-  };
-  if (cairo_surface_write_to_png_stream(surface, write, &out) != CAIRO_STATUS_SUCCESS) {
-    return std::nullopt;
-  }
-  return out;
 }
 
 // ---- JPEG ----
@@ -452,6 +440,6 @@ std::shared_ptr<NSData> UIImageJPEGRepresentation(const std::shared_ptr<UIImage>
 
 std::shared_ptr<NSData> UIImagePNGRepresentation(const std::shared_ptr<UIImage>& image) {
   if (!image) return nullptr;
-  std::optional<std::vector<uint8_t>> bytes = encodePNG(image->surface());
-  return bytes ? NSData::dataWithBytes(std::move(*bytes)) : nullptr;
+  std::vector<uint8_t> bytes = CGBitmapCopyPNGData(image->surface());
+  return bytes.empty() ? nullptr : NSData::dataWithBytes(std::move(bytes));
 }

@@ -1,7 +1,5 @@
 #include "uikit/UIImagePickerController.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -83,20 +81,19 @@ class UIImagePickerTile : public UIControl {
   }
 
   void drawRect(CGRect) override {
-    cairo_t* cr = UIGraphicsGetCurrentContext();
-    if (!cr || !movie_) return;
+    CGContextRef context = UIGraphicsGetCurrentContext();
+    if (!context || !movie_) return;
     CGRect area = bounds();
-    cairo_set_source_rgb(cr, 0.2, 0.2, 0.22);
-    cairo_rectangle(cr, area.origin.x, area.origin.y, area.size.width, area.size.height);
-    cairo_fill(cr);
+    CGContextSetRGBFillColor(context, 0.2, 0.2, 0.22, 1);
+    CGContextFillRect(context, area);
     CGFloat side = std::min(area.size.width, area.size.height) * 0.3;
     CGFloat cx = CGRectGetMidX(area), cy = CGRectGetMidY(area);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_move_to(cr, cx - side * 0.4, cy - side / 2);
-    cairo_line_to(cr, cx + side * 0.6, cy);
-    cairo_line_to(cr, cx - side * 0.4, cy + side / 2);
-    cairo_close_path(cr);
-    cairo_fill(cr);
+    CGContextSetRGBFillColor(context, 1, 1, 1, 1);
+    CGContextMoveToPoint(context, cx - side * 0.4, cy - side / 2);
+    CGContextAddLineToPoint(context, cx + side * 0.6, cy);
+    CGContextAddLineToPoint(context, cx - side * 0.4, cy + side / 2);
+    CGContextClosePath(context);
+    CGContextFillPath(context);
   }
 
  private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "quartz/CGContext+Private.h"
 #include "uikit/UIGraphics.h"
 
 OBJC_CLASS_IMPL(UIImageView) {}
@@ -23,7 +24,6 @@ void UIImageView::setImage(std::shared_ptr<UIImage> image) {
   if (image_ == image) return;
   image_ = std::move(image);
   resampled_.reset();
-  resampledFrom_ = nullptr;
   if (!(intrinsicContentSize() == oldSize)) invalidateIntrinsicContentSize();
   setNeedsDisplay();
 }
@@ -89,8 +89,13 @@ CGRect UIImageView::imageRect() const {
   return imageRectForContentMode(image_->size(), bounds(), contentMode());
 }
 
+struct UIImageView::Resampled {
+  std::shared_ptr<cairo_surface_t> pixels;
+  const cairo_surface_t* from;
+};
+
 void UIImageView::drawRect(CGRect) {
-  cairo_t* cr = UIGraphicsGetCurrentContext();
+  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
   if (!cr || !image_ || !image_->surface()) return;
   CGRect rect = imageRect();
   if (rect.size.width <= 0 || rect.size.height <= 0) return;
@@ -106,9 +111,9 @@ void UIImageView::drawRect(CGRect) {
     bool far = std::abs(deviceWidth - image_->pixelWidth()) > 1 ||
                std::abs(deviceHeight - image_->pixelHeight()) > 1;
     if (far && deviceWidth > 0 && deviceHeight > 0 && deviceWidth <= 8192 && deviceHeight <= 8192) {
-      if (!resampled_ || resampledFrom_ != pixels ||
-          cairo_image_surface_get_width(resampled_.get()) != deviceWidth ||
-          cairo_image_surface_get_height(resampled_.get()) != deviceHeight) {
+      if (!resampled_ || resampled_->from != pixels ||
+          cairo_image_surface_get_width(resampled_->pixels.get()) != deviceWidth ||
+          cairo_image_surface_get_height(resampled_->pixels.get()) != deviceHeight) {
         cairo_surface_t* surface = cairo_image_surface_create(
             CAIRO_FORMAT_ARGB32, static_cast<int>(deviceWidth), static_cast<int>(deviceHeight));
         cairo_t* resample = cairo_create(surface);
@@ -120,10 +125,10 @@ void UIImageView::drawRect(CGRect) {
         cairo_set_operator(resample, CAIRO_OPERATOR_SOURCE);
         cairo_paint(resample);
         cairo_destroy(resample);
-        resampled_.reset(surface, cairo_surface_destroy);
-        resampledFrom_ = pixels;
+        resampled_ = std::make_shared<Resampled>(
+            Resampled{std::shared_ptr<cairo_surface_t>(surface, cairo_surface_destroy), pixels});
       }
-      pixels = resampled_.get();
+      pixels = resampled_->pixels.get();
     }
   }
 

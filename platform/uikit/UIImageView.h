@@ -42,6 +42,6 @@ class UIImageView : public UIView {
   std::shared_ptr<UIImage> image_;
   // The image resampled to the device pixels it last covered, so that a large picture shown
   // small is filtered once, not every frame.
-  std::shared_ptr<cairo_surface_t> resampled_;
-  const cairo_surface_t* resampledFrom_ = nullptr;
+  struct Resampled;
+  std::shared_ptr<Resampled> resampled_;
 };

@@ -10,15 +10,16 @@
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSNumber.h"
 #include "foundation/UTF16.h"
+#include "quartz/CGContext+Private.h"
 #include "uikit/NSAttributedString.h"
 #include "uikit/NSValue.h"
-#include "uikit/TextLayout.h"
+#include "uikit/TextLayout+Private.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIPasteboard.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UITextInput.h"
-#include "uikit/UITextInputDrawing.h"
+#include "uikit/UITextInputDrawing+Private.h"
 #include "uikit/UITouch.h"
 #include "uikit/UIWindow.h"
 
@@ -129,7 +130,7 @@ class UIKeyboardView : public UIView {
 };
 
 void UIKeyboardView::drawRect(CGRect) {
-  cairo_t* cr = UIGraphicsGetCurrentContext();
+  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
   if (!cr) return;
   CGRect area = bounds();
   if (dark_) {

@@ -4,7 +4,9 @@
 #include <utility>
 #include <vector>
 
+#include "quartz/CGContext+Private.h"
 #include "uikit/NSStringDrawing.h"
+#include "uikit/TextLayout+Private.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UITextAttributes.h"
 
@@ -181,13 +183,15 @@ void UILabel::layoutSubviews() {
 
 // ---- Drawing ----
 
-TextLayout UILabel::textLayoutForDrawing() const {
-  TextLayout layout;
-  layout.setAttributedText(*effectiveText());
-  layout.setLineBreakMode(lineBreakMode_);
-  layout.setSize(bounds().size);
-  layout.setNumberOfLines(numberOfLines_);
-  layout.setTruncatesLastVisibleLine(true);
+UILabel::~UILabel() = default;
+
+std::unique_ptr<TextLayout> UILabel::textLayoutForDrawing() const {
+  auto layout = std::make_unique<TextLayout>();
+  layout->setAttributedText(*effectiveText());
+  layout->setLineBreakMode(lineBreakMode_);
+  layout->setSize(bounds().size);
+  layout->setNumberOfLines(numberOfLines_);
+  layout->setTruncatesLastVisibleLine(true);
   return layout;
 }
 
@@ -199,13 +203,13 @@ CGRect UILabel::textDrawingRect() const {
 }
 
 void UILabel::drawRect(CGRect) {
-  cairo_t* cr = UIGraphicsGetCurrentContext();
+  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
   if (!cr || !text_ || text_->length() == 0) return;
   CGRect bounds = this->bounds();
   // The layout holds its colours resolved, so a change of appearance lays it out again.
   UIUserInterfaceStyle style = UITraitCollection::currentTraitCollection()->userInterfaceStyle();
   if (!drawingLayout_ || !(drawingBounds_ == bounds) || drawingStyle_ != style) {
-    drawingLayout_ = std::make_unique<TextLayout>(textLayoutForDrawing());
+    drawingLayout_ = textLayoutForDrawing();
     drawingBounds_ = bounds;
     drawingStyle_ = style;
     drawingOrigin_ = textDrawingRect().origin;

@@ -7,9 +7,10 @@
 #include "foundation/NSString.h"
 #include "uikit/NSAttributedString.h"
 #include "uikit/NSParagraphStyle.h"
-#include "uikit/TextLayout.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIView.h"
+
+class TextLayout;
 
 // A read-only text. Its natural size is its text's, ceiled to whole points; a multi-line label
 // wraps at preferredMaxLayoutWidth, or else at the width layout gives it, and asks for another
@@ -19,6 +20,7 @@ class UILabel : public UIView {
 
  public:
   UILabel();
+  ~UILabel() override;
 
   std::shared_ptr<UILabel> init() { return initWithFrame(CGRectZero); }
   std::shared_ptr<UILabel> initWithFrame(CGRect frame);
@@ -69,16 +71,16 @@ class UILabel : public UIView {
   virtual CGRect textRectForBounds(CGRect bounds, NSInteger numberOfLines) const;
   void layoutSubviews() override;
 
-  // What the renderer draws: the text laid out in the bounds as the label shows it, and the
-  // rectangle to draw that layout in (across the bounds, centred vertically, as the platform's
-  // label draws its text).
-  TextLayout textLayoutForDrawing() const;
+  // The rectangle the text is drawn in: across the bounds, centred vertically, as the platform's
+  // label draws its text.
   CGRect textDrawingRect() const;
-  // Draws that layout, kept between frames until the text, the settings, the bounds or the
-  // appearance change.
+  // Draws the text laid out in the bounds, kept between frames until the text, the settings, the
+  // bounds or the appearance change.
   void drawRect(CGRect rect) override;
 
  private:
+  // The text laid out in the bounds as the label shows it.
+  std::unique_ptr<TextLayout> textLayoutForDrawing() const;
   // The attributed text with the label's attributes filled in: what is measured and drawn.
   const std::shared_ptr<NSAttributedString>& effectiveText() const;
   CGSize measure(CGFloat width, CGFloat height, NSInteger lines) const;

@@ -1,4 +1,4 @@
-#include "uikit/UILayoutEngine.h"
+#include "uikit/UILayoutEngine+Private.h"
 
 #include <cmath>
 

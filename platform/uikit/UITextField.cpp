@@ -8,12 +8,14 @@
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/UTF16.h"
+#include "quartz/CGContext+Private.h"
 #include "uikit/NSAttributedString.h"
-#include "uikit/TextLayout.h"
+#include "uikit/TextLayout+Private.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIKeyboard.h"
+#include "uikit/UITapGestureRecognizer.h"
 #include "uikit/UITextAttributes.h"
-#include "uikit/UITextInputDrawing.h"
+#include "uikit/UITextInputDrawing+Private.h"
 
 OBJC_CLASS_IMPL(UITextField) {
   c.method("paste:", &UITextField::paste);
@@ -216,7 +218,7 @@ std::shared_ptr<NSDictionary> UITextField::attributes(const std::shared_ptr<UICo
 }
 
 void UITextField::drawRect(CGRect) {
-  cairo_t* cr = UIGraphicsGetCurrentContext();
+  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
   if (!cr) return;
   CGRect area = bounds();
   if (borderStyle_ != UITextBorderStyleNone) {

@@ -1,4 +1,4 @@
-#include "uikit/UITextInputDrawing.h"
+#include "uikit/UITextInputDrawing+Private.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,12 +8,13 @@
 
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/UTF16.h"
-#include "uikit/TextLayout.h"
+#include "quartz/CGContext+Private.h"
+#include "uikit/TextLayout+Private.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIKeyboard.h"
 #include "uikit/UITapGestureRecognizer.h"
 #include "uikit/UITextAttributes.h"
-#include "uikit/UITextInputDrawing.h"
+#include "uikit/UITextInputDrawing+Private.h"
 #include "uikit/UIWindow.h"
 
 OBJC_CLASS_IMPL(NSTextContainer) {
@@ -376,7 +377,7 @@ void UITextView::editingDidChangeSelection() {
 // ---- Drawing ----
 
 void UITextView::drawRect(CGRect) {
-  cairo_t* cr = UIGraphicsGetCurrentContext();
+  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
   if (!cr) return;
   CGPoint origin = textOrigin();
   bool focused = isFirstResponder();

@@ -8,9 +8,10 @@
 #include "foundation/NSLog.h"
 #include "runtime/RuntimeError.h"
 #include "uikit/UIGestureRecognizer.h"
-#include "uikit/UILayoutEngine.h"
+#include "uikit/UILayoutEngine+Private.h"
 #include "uikit/UIScreen.h"
 #include "uikit/UIViewController.h"
+#include "uikit/UIWindow.h"
 
 OBJC_CLASS_IMPL(UIView) {
   c.property("frame", &UIView::frame, &UIView::setFrameImp)
@@ -409,7 +410,7 @@ CGPoint convert(CGPoint point, const UIView* from, const UIView* to) {
 
 const UIView* windowOrRoot(const UIView* view) {
   auto window = view->window();
-  if (window) return reinterpret_cast<const UIView*>(window.get());
+  if (window) return window.get();
   while (view->superview()) view = view->superview().get();
   return view;
 }
@@ -639,7 +640,7 @@ std::shared_ptr<UILayoutGuide> UIView::safeAreaLayoutGuide() {
 UIEdgeInsets UIView::safeAreaInsets() const {
   auto window = this->window();
   if (!window) return UIEdgeInsetsZero;
-  const UIView* windowView = reinterpret_cast<const UIView*>(window.get());
+  const UIView* windowView = window.get();
   if (windowView == this) return UIEdgeInsetsZero;
   UIEdgeInsets outer = windowView->safeAreaInsets();
   CGRect mine = convertRectToView(bounds(), nullptr);

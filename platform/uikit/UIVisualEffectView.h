@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cairo.h>
-
 #include <memory>
 
 #include "uikit/UIView.h"
@@ -29,7 +27,3 @@ class UIVisualEffectView : public UIView {
   std::shared_ptr<UIVisualEffect> effect_;
   std::shared_ptr<UIView> contentView_;
 };
-
-// Blurs an ARGB32 (premultiplied) or A8 image surface in place with a Gaussian of standard
-// deviation `sigma` pixels, made of three box blurs; pixels beyond the edges repeat the edge.
-void UIVisualEffectBlurSurface(cairo_surface_t* surface, double sigma);

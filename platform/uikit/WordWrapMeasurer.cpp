@@ -1,4 +1,4 @@
-#include "uikit/WordWrapMeasurer.h"
+#include "uikit/WordWrapMeasurer+Private.h"
 
 #include <pango/pangocairo.h>
 
@@ -6,7 +6,8 @@
 #include <cmath>
 
 #include "foundation/UTF16.h"
-#include "uikit/TextLayout.h"
+#include "uikit/TextLayout+Private.h"
+#include "uikit/UIFont+Private.h"
 #include "uikit/UIFont.h"
 
 namespace {
@@ -174,7 +175,7 @@ WordWrapMeasurer::FontWords& WordWrapMeasurer::wordsFor(const UIFont& font) {
 
 int32_t WordWrapMeasurer::shapedWidth(std::u16string_view text, const UIFont& font) {
   std::string utf8 = toUTF8(text);
-  pango_layout_set_font_description(layout_, font.pangoFontDescription());
+  pango_layout_set_font_description(layout_, font.fontDescription().pango);
   pango_layout_set_text(layout_, utf8.data(), static_cast<int>(utf8.size()));
   PangoRectangle logical;
   pango_layout_get_extents(layout_, nullptr, &logical);

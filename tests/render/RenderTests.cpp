@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "TestImages.h"
 #include "foundation/NSData.h"
 #include "foundation/RunLoop.h"
+#include "quartz/CGContext+Private.h"
 #include "render/ImageComparison.h"
 #include "render/Renderer.h"
 #include "render/ScreenRenderer.h"
@@ -84,7 +86,7 @@ std::shared_ptr<UIImage> circleImage(int size, double red, double green, double 
   cairo_arc(cr, size / 2.0, size / 2.0, size / 2.0, 0, 2 * M_PI);
   cairo_fill(cr);
   cairo_destroy(cr);
-  std::vector<uint8_t> bytes = render::pngData(surface);
+  std::vector<uint8_t> bytes = CGBitmapCopyPNGData(surface);
   cairo_surface_destroy(surface);
   return UIImage::imageWithData(NSData::dataWithBytes(std::move(bytes)), scale);
 }
@@ -229,6 +231,23 @@ TEST_F(Render, ATemplateImageIsPaintedWithTheTintColour) {
   EXPECT_TRUE(isColour(pixelAt(picture.get(), 71, 11), 255, 255, 255));
 }
 
+TEST_F(Render, AShrunkImageIsResampledAgainForANewImageOfTheSameSize) {
+  auto solid = [](double red, double green, double blue) {
+    return UIImage::imageWithData(
+        NSData::dataWithBytes(testsupport::solidPNG(300, 300, red, green, blue)));
+  };
+  auto view = UIImageView::alloc()->initWithImage(solid(1, 0, 0));
+  view->setFrame(CGRectMake(0, 0, 20, 20));
+  auto first = owned(render::renderView(view, 3));
+
+  // The red image goes with this, and the blue one may be given its memory.
+  view->setImage(solid(0, 0, 1));
+  auto second = owned(render::renderView(view, 3));
+
+  EXPECT_TRUE(isColour(pixelAt(first.get(), 30, 30), 255, 0, 0));
+  EXPECT_TRUE(isColour(pixelAt(second.get(), 30, 30), 0, 0, 255));
+}
+
 TEST_F(Render, AnAspectFilledImageOverflowsUnlessTheViewClipsIt) {
   // A wide picture: red on the left half, blue on the right.
   cairo_surface_t* wide = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 80, 20);
@@ -240,7 +259,7 @@ TEST_F(Render, AnAspectFilledImageOverflowsUnlessTheViewClipsIt) {
   cairo_rectangle(cr, 40, 0, 40, 20);
   cairo_fill(cr);
   cairo_destroy(cr);
-  auto image = UIImage::imageWithData(NSData::dataWithBytes(render::pngData(wide)));
+  auto image = UIImage::imageWithData(NSData::dataWithBytes(CGBitmapCopyPNGData(wide)));
   cairo_surface_destroy(wide);
   auto window = shownWindow(UIColor::whiteColor());
   auto overflowing = UIImageView::alloc()->initWithImage(image);
@@ -526,10 +545,9 @@ TEST_F(Render, AViewScaledToNothingOrPlacedNowhereLeavesTheRestOfTheFrameAlone) 
 // A layer that draws itself, as a player or camera preview layer does.
 class StripeLayer : public CALayer {
  public:
-  void drawInContext(cairo_t* cr) override {
-    cairo_set_source_rgb(cr, 1, 0, 0);
-    cairo_rectangle(cr, 0, 0, bounds().size.width, bounds().size.height / 2);
-    cairo_fill(cr);
+  void drawInContext(CGContextRef context) override {
+    CGContextSetRGBFillColor(context, 1, 0, 0, 1);
+    CGContextFillRect(context, CGRectMake(0, 0, bounds().size.width, bounds().size.height / 2));
   }
 };
 

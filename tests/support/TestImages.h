@@ -5,20 +5,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "quartz/CGContext+Private.h"
+
 namespace testsupport {
 
 // A surface as PNG bytes, as an image file on the device would hold it.
 inline std::vector<uint8_t> pngOf(cairo_surface_t* surface) {
-  std::vector<uint8_t> bytes;
-  cairo_surface_write_to_png_stream(
-      surface,
-      [](void* closure, const unsigned char* data, unsigned int length) {
-        auto* out = static_cast<std::vector<uint8_t>*>(closure);
-        out->insert(out->end(), data, data + length);
-        return CAIRO_STATUS_SUCCESS;
-      },
-      &bytes);
-  return bytes;
+  return CGBitmapCopyPNGData(surface);
 }
 
 // An opaque picture of one colour (channels 0 to 1), as PNG bytes.

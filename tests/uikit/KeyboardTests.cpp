@@ -9,6 +9,7 @@
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSNumber.h"
 #include "foundation/RunLoop.h"
+#include "quartz/CGContext+Private.h"
 #include "uikit/NSValue.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIGraphics.h"
@@ -350,9 +351,11 @@ TEST_F(KeyboardTest, TheKeyboardIsDarkForADarkInputOrADarkSystem) {
     auto face = keyboard.window()->subviews().front();
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
     cairo_t* cr = cairo_create(surface);
-    UIGraphicsPushContext(cr);
+    CGContextRef context = CGContextCreateWithCairo(cr);
+    UIGraphicsPushContext(context);
     face->drawRect(face->bounds());
     UIGraphicsPopContext();
+    CGContextRelease(context);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
     uint32_t pixel = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface))[0];

@@ -11,7 +11,7 @@
 #include "uikit/NSAttributedString.h"
 #include "uikit/NSParagraphStyle.h"
 #include "uikit/NSStringDrawing.h"
-#include "uikit/TextLayout.h"
+#include "uikit/TextLayout+Private.h"
 #include "uikit/UIFont.h"
 #include "uikit/UILabel.h"
 

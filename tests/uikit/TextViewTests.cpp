@@ -9,6 +9,7 @@
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/RunLoop.h"
 #include "foundation/UTF16.h"
+#include "quartz/CGContext+Private.h"
 #include "uikit/UIApplication.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIKeyboard.h"
@@ -267,9 +268,11 @@ TEST_F(TextViewTest, DrawsACaretInTheTintColourAtTheSelectionOnlyWhileFocused) {
   auto pixelAtCaret = [&] {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 300, 120);
     cairo_t* cr = cairo_create(surface);
-    UIGraphicsPushContext(cr);
+    CGContextRef context = CGContextCreateWithCairo(cr);
+    UIGraphicsPushContext(context);
     textView->drawRect(textView->bounds());
     UIGraphicsPopContext();
+    CGContextRelease(context);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
     CGRect caret = textView->caretRectForIndex(1);

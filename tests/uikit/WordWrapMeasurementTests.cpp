@@ -15,7 +15,7 @@
 #include "uikit/NSParagraphStyle.h"
 #include "uikit/NSStringDrawing.h"
 #include "uikit/UIFont.h"
-#include "uikit/WordWrapMeasurer.h"
+#include "uikit/WordWrapMeasurer+Private.h"
 
 namespace {
 

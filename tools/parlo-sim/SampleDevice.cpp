@@ -15,6 +15,7 @@
 #include "foundation/NSData.h"
 #include "foundation/NSPathUtilities.h"
 #include "foundation/PropertyList.h"
+#include "quartz/CGContext+Private.h"
 #include "uikit/UIImage.h"
 
 namespace {
@@ -79,19 +80,6 @@ void hsvToRgb(double h, double s, double v, double& r, double& g, double& b) {
   }
 }
 
-std::vector<uint8_t> pngBytes(cairo_surface_t* surface) {
-  std::vector<uint8_t> bytes;
-  cairo_surface_write_to_png_stream(
-      surface,
-      [](void* closure, const unsigned char* data, unsigned int length) {
-        auto* out = static_cast<std::vector<uint8_t>*>(closure);
-        out->insert(out->end(), data, data + length);
-        return CAIRO_STATUS_SUCCESS;
-      },
-      &bytes);
-  return bytes;
-}
-
 // A profile picture: a gradient in the person's colour with their initials.
 std::vector<uint8_t> drawProfilePicture(const SampleUser& user) {
   constexpr int kSize = 240;
@@ -121,7 +109,7 @@ std::vector<uint8_t> drawProfilePicture(const SampleUser& user) {
                 (kSize - extents.height) / 2 - extents.y_bearing);
   cairo_show_text(cr, initials.c_str());
   cairo_destroy(cr);
-  auto bytes = pngBytes(surface);
+  auto bytes = CGBitmapCopyPNGData(surface);
   cairo_surface_destroy(surface);
   return bytes;
 }
@@ -157,7 +145,7 @@ std::vector<uint8_t> drawPhoto(int index) {
     cairo_fill(cr);
   }
   cairo_destroy(cr);
-  auto png = NSData::dataWithBytes(pngBytes(surface));
+  auto png = NSData::dataWithBytes(CGBitmapCopyPNGData(surface));
   cairo_surface_destroy(surface);
   auto jpeg = UIImageJPEGRepresentation(UIImage::imageWithData(png), 0.85);
   return jpeg ? jpeg->vector() : std::vector<uint8_t>();

@@ -1,6 +1,6 @@
 #pragma once
 
-// Private to the solver: the simplex tableau that Solver keeps its constraints in.
+// The simplex tableau that Solver keeps its constraints in.
 
 #include <cmath>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #pragma once
 
-// Cairo helpers shared by the text inputs and the keyboard, which draw their own content.
+// Drawing helpers shared by the text inputs and the keyboard, which draw their own content.
 
 #include <cairo.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// Private to the runtime: the layout of classes, methods and instance variables.
+// The layout of classes, methods and instance variables.
 
 #include <functional>
 #include <memory>

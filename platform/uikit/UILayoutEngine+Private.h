@@ -1,6 +1,6 @@
 #pragma once
 
-// Private to the view layer: the Auto Layout engine of one view hierarchy, owned by its root.
+// The Auto Layout engine of one view hierarchy, owned by its root.
 // Every item (view or layout guide) that takes part has four variables in the root's space
 // (left, top, width, height), where a view's position ignores its superview's bounds origin so
 // that constraints inside a scrolling view refer to its content. Views that translate their
