@@ -17,13 +17,18 @@ inline CGPoint screenCentre(const std::shared_ptr<UIView>& view) {
   return CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame));
 }
 
-// A short tap, then a second for what it set off (a presentation, a dismissal) to finish.
-inline void tapAndSettle(CGPoint point) {
+// A finger down for 0.05 s and up, then `settle` seconds for what the tap scheduled.
+inline void tapAt(CGPoint point, double settle) {
   auto app = UIApplication::sharedApplication();
   app->touchDown(point);
   RunLoop::advance(0.05);
   app->touchUp(point);
-  RunLoop::advance(1);
+  RunLoop::advance(settle);
+}
+
+// A short tap, then a second for what it set off (a presentation, a dismissal) to finish.
+inline void tapAndSettle(CGPoint point) {
+  tapAt(point, 1);
 }
 
 // The first visible button under `view` whose current title is `title`.

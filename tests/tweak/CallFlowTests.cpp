@@ -30,13 +30,8 @@ constexpr CGFloat kWidth = 390, kHeight = 844;
 constexpr const char* kUser = "maya.lindqvist";
 constexpr const char* kHome = "/var/mobile/Containers/Data/Application/CALLFLOW-TEST";
 
-// A finger down and up, and what the action scheduled left to run.
 void tap(CGPoint point) {
-  auto app = UIApplication::sharedApplication();
-  app->touchDown(point);
-  RunLoop::advance(0.05);
-  app->touchUp(point);
-  RunLoop::advance(0.01);
+  testsupport::tapAt(point, 0.01);
 }
 
 // The records of a chat file as an independent keyed-archive reader reads them, one JSON line

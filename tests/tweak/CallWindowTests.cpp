@@ -58,11 +58,7 @@ constexpr CGFloat kWidth = 390, kHeight = 844;
 constexpr const char* kHome = "/var/mobile/Containers/Data/Application/CALLWINDOW-TEST";
 
 void tap(CGPoint point) {
-  auto app = UIApplication::sharedApplication();
-  app->touchDown(point);
-  RunLoop::advance(0.05);
-  app->touchUp(point);
-  RunLoop::advance(0.05);
+  testsupport::tapAt(point, 0.05);
 }
 
 void tapCentre(const std::shared_ptr<UIView>& view) {
