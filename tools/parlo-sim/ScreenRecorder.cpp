@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -15,7 +16,9 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/mem.h>
 #include <libavutil/opt.h>
+#include <libswscale/swscale.h>
 }
 
 namespace sim {
@@ -27,16 +30,43 @@ std::string averror(int code) {
   return text;
 }
 
+// A padded stride: swscale's vector code writes whole groups of pixels, past a row's end when
+// its width is not a multiple of them.
+int paddedStride(int width) {
+  return (width + 63) & ~63;
+}
+
 // A changed rectangle of the screen in device pixels, its corners on even pixels (one chroma
-// sample covers 2 x 2 of them), and its BGRA pixels row after row.
+// sample covers 2 x 2 of them), already in the stream's YUV 4:2:0: its three planes lie one
+// after the other in the job's buffer.
 struct Patch {
   int x = 0, y = 0, width = 0, height = 0;
-  size_t offset = 0;  // into the job's pixels
+  size_t offset = 0;  // into the job's pixels, aligned for the vector code
+
+  int lumaStride() const { return paddedStride(width); }
+  int chromaStride() const { return paddedStride(width / 2); }
+  size_t lumaSize() const { return static_cast<size_t>(lumaStride()) * height; }
+  size_t chromaSize() const { return static_cast<size_t>(chromaStride()) * (height / 2); }
+  size_t size() const { return lumaSize() + 2 * chromaSize(); }
+};
+
+// Memory from av_malloc, aligned as the vector code likes it, kept between frames.
+struct Pixels {
+  uint8_t* data = nullptr;
+  unsigned capacity = 0;
+  Pixels() = default;
+  Pixels(const Pixels&) = delete;
+  Pixels& operator=(const Pixels&) = delete;
+  ~Pixels() { av_free(data); }
+  bool reserve(size_t size) {
+    av_fast_malloc(&data, &capacity, static_cast<unsigned>(std::max<size_t>(size, 1)));
+    return data != nullptr;
+  }
 };
 
 // One frame for the encoder: what changed since the last one (nothing: show it again).
 struct Job {
-  std::shared_ptr<std::vector<uint8_t>> pixels;
+  std::unique_ptr<Pixels> pixels;
   std::vector<Patch> patches;
   int64_t pts = 0;
   bool end = false;
@@ -48,29 +78,110 @@ Job endOfRecording() {
   return job;
 }
 
-// BT.601 in limited range, as the stream says, from 8-bit BGRA (opaque: the screen is).
-void convertPatch(const Patch& patch, const uint8_t* pixels, AVFrame* frame) {
-  const int stride = patch.width * 4;
-  for (int y = 0; y < patch.height; y += 2) {
-    const uint8_t* row0 = pixels + patch.offset + static_cast<size_t>(y) * stride;
-    const uint8_t* row1 = row0 + stride;
-    uint8_t* luma0 = frame->data[0] + (patch.y + y) * frame->linesize[0] + patch.x;
-    uint8_t* luma1 = luma0 + frame->linesize[0];
-    uint8_t* cb = frame->data[1] + (patch.y + y) / 2 * frame->linesize[1] + patch.x / 2;
-    uint8_t* cr = frame->data[2] + (patch.y + y) / 2 * frame->linesize[2] + patch.x / 2;
-    for (int x = 0; x < patch.width; x += 2) {
-      int red = 0, green = 0, blue = 0;
-      for (const uint8_t* p : {row0 + x * 4, row0 + x * 4 + 4, row1 + x * 4, row1 + x * 4 + 4}) {
-        blue += p[0], green += p[1], red += p[2];
-      }
-      const auto luma = [](const uint8_t* p) {
-        return static_cast<uint8_t>(((66 * p[2] + 129 * p[1] + 25 * p[0] + 128) >> 8) + 16);
-      };
-      luma0[x] = luma(row0 + x * 4), luma0[x + 1] = luma(row0 + x * 4 + 4);
-      luma1[x] = luma(row1 + x * 4), luma1[x + 1] = luma(row1 + x * 4 + 4);
-      // Sums of four pixels: the weights' sums are 4 x 256.
-      cb[x / 2] = static_cast<uint8_t>(((-38 * red - 74 * green + 112 * blue + 512) >> 10) + 128);
-      cr[x / 2] = static_cast<uint8_t>(((112 * red - 94 * green - 18 * blue + 512) >> 10) + 128);
+// Converts rectangles of the screen's BGRA (opaque: the screen is) into BT.601 in limited range,
+// as the stream says, with swscale's vector code; the chroma of each 2 x 2 block is their mean.
+// The app waits for it (the renderer draws the next frame into the same pixels), so a large
+// rectangle is converted in bands on two threads of swscale's. A converter is made once for
+// each size of rectangle; a screen shows few of them, and the cache is emptied when it grows
+// past that.
+class PatchConverter {
+ public:
+  PatchConverter()
+      : source_(av_frame_alloc()), target_(av_frame_alloc()), unowned_(av_buffer_alloc(1)) {}
+  PatchConverter(const PatchConverter&) = delete;
+  PatchConverter& operator=(const PatchConverter&) = delete;
+  ~PatchConverter() {
+    clear();
+    av_frame_free(&source_);
+    av_frame_free(&target_);
+    av_buffer_unref(&unowned_);
+  }
+
+  bool convert(const uint8_t* screen, int screenStride, const Patch& patch, uint8_t* out) {
+    SwsContext* context = contextFor(patch.width, patch.height);
+    if (!context || !source_ || !target_ || !unowned_) return false;
+    // Frames that point at the screen and the job: swscale's frame calls want a buffer to
+    // reference, and copy pixels that have none.
+    av_frame_unref(source_);
+    source_->format = AV_PIX_FMT_BGRA;
+    source_->width = patch.width;
+    source_->height = patch.height;
+    source_->data[0] = const_cast<uint8_t*>(screen) + static_cast<size_t>(patch.y) * screenStride +
+                       static_cast<size_t>(patch.x) * 4;
+    source_->linesize[0] = screenStride;
+    source_->buf[0] = av_buffer_ref(unowned_);
+    av_frame_unref(target_);
+    target_->format = AV_PIX_FMT_YUV420P;
+    target_->width = patch.width;
+    target_->height = patch.height;
+    target_->data[0] = out;
+    target_->data[1] = out + patch.lumaSize();
+    target_->data[2] = out + patch.lumaSize() + patch.chromaSize();
+    target_->linesize[0] = patch.lumaStride();
+    target_->linesize[1] = target_->linesize[2] = patch.chromaStride();
+    target_->buf[0] = av_buffer_ref(unowned_);
+    if (!source_->buf[0] || !target_->buf[0]) return false;
+    const bool ok = sws_scale_frame(context, target_, source_) >= 0;
+    // swscale must not have put pixels of its own there.
+    return ok && target_->data[0] == out;
+  }
+
+ private:
+  static constexpr size_t kMostSizes = 64;
+  // Rectangles from a quarter of the screen up are worth a second thread.
+  static constexpr int64_t kBandedPixels = 390 * 844 * 9 / 4;
+
+  SwsContext* contextFor(int width, int height) {
+    const auto found = contexts_.find({width, height});
+    if (found != contexts_.end()) return found->second;
+    if (contexts_.size() >= kMostSizes) clear();
+    SwsContext* context = sws_alloc_context();
+    if (!context) return nullptr;
+    const bool banded = static_cast<int64_t>(width) * height >= kBandedPixels;
+    av_opt_set_int(context, "srcw", width, 0);
+    av_opt_set_int(context, "srch", height, 0);
+    av_opt_set_int(context, "dstw", width, 0);
+    av_opt_set_int(context, "dsth", height, 0);
+    av_opt_set_int(context, "src_format", AV_PIX_FMT_BGRA, 0);
+    av_opt_set_int(context, "dst_format", AV_PIX_FMT_YUV420P, 0);
+    av_opt_set_int(context, "sws_flags", SWS_AREA, 0);
+    av_opt_set_int(context, "threads", banded ? 2 : 1, 0);
+    const int* bt601 = sws_getCoefficients(SWS_CS_ITU601);
+    if (sws_init_context(context, nullptr, nullptr) < 0 ||
+        sws_setColorspaceDetails(context, bt601, 1, bt601, 0, 0, 1 << 16, 1 << 16) < 0) {
+      sws_freeContext(context);
+      return nullptr;
+    }
+    contexts_.emplace(std::make_pair(width, height), context);
+    return context;
+  }
+
+  void clear() {
+    for (auto& [size, context] : contexts_) sws_freeContext(context);
+    contexts_.clear();
+  }
+
+  std::map<std::pair<int, int>, SwsContext*> contexts_;
+  AVFrame* source_;
+  AVFrame* target_;
+  AVBufferRef* unowned_;  // stands for pixels the converter does not own
+};
+
+// Copies a converted patch into the picture the encoder is given.
+void placePatch(const Patch& patch, const uint8_t* pixels, AVFrame* frame) {
+  const uint8_t* planes[3] = {pixels, pixels + patch.lumaSize(),
+                              pixels + patch.lumaSize() + patch.chromaSize()};
+  const int strides[3] = {patch.lumaStride(), patch.chromaStride(), patch.chromaStride()};
+  for (int plane = 0; plane < 3; ++plane) {
+    const int shift = plane == 0 ? 0 : 1;
+    const int rows = patch.height >> shift;
+    const size_t bytes = static_cast<size_t>(patch.width >> shift);
+    uint8_t* target = frame->data[plane] +
+                      static_cast<size_t>(patch.y >> shift) * frame->linesize[plane] +
+                      (patch.x >> shift);
+    for (int y = 0; y < rows; ++y) {
+      std::memcpy(target + static_cast<size_t>(y) * frame->linesize[plane],
+                  planes[plane] + static_cast<size_t>(y) * strides[plane], bytes);
     }
   }
 }
@@ -90,6 +201,7 @@ struct ScreenRecorder::State {
   AVFrame* frame = nullptr;
   AVPacket* packet = nullptr;
   bool headerWritten = false;
+  PatchConverter converter;  // the app's thread's
 
   bool started = false;
   double start = 0;
@@ -102,7 +214,7 @@ struct ScreenRecorder::State {
   std::mutex mutex;
   std::condition_variable changed;
   std::deque<Job> queue;
-  std::vector<std::shared_ptr<std::vector<uint8_t>>> spare;
+  std::vector<std::unique_ptr<Pixels>> spare;
   std::string failure;  // the worker's first error
   std::thread worker;
 
@@ -170,7 +282,7 @@ struct ScreenRecorder::State {
         // Keeps what did not change: the encoder may still hold the last frame.
         ok = av_frame_make_writable(frame) >= 0;
         for (const Patch& patch : job.patches) {
-          if (ok) convertPatch(patch, job.pixels->data(), frame);
+          if (ok) placePatch(patch, job.pixels->data + patch.offset, frame);
         }
         std::lock_guard lock(mutex);
         spare.push_back(std::move(job.pixels));
@@ -186,9 +298,11 @@ struct ScreenRecorder::State {
     }
   }
 
-  // Copies the rectangles that changed (in points), widened to even pixels and cut to the
-  // video's even size, into the job.
-  void copyPatches(const std::vector<CGRect>& changed, Job& job) {
+  // Converts the rectangles that changed (in points), widened to even pixels and cut to the
+  // video's even size, into the job. Done on the app's thread, straight from the screen, so
+  // that the renderer may draw the next frame while the encoder works on this one; the job
+  // holds 1.5 bytes a pixel where a copy of the screen would hold 4.
+  bool convertPatches(const std::vector<CGRect>& changed, Job& job) {
     {
       std::lock_guard lock(mutex);
       if (!spare.empty()) {
@@ -196,7 +310,7 @@ struct ScreenRecorder::State {
         spare.pop_back();
       }
     }
-    if (!job.pixels) job.pixels = std::make_shared<std::vector<uint8_t>>();
+    if (!job.pixels) job.pixels = std::make_unique<Pixels>();
     const double scale = renderer.options().scale;
     size_t size = 0;
     for (const CGRect& rect : changed) {
@@ -211,21 +325,18 @@ struct ScreenRecorder::State {
       patch.height = bottom - patch.y;
       if (patch.width == 0 || patch.height == 0) continue;
       patch.offset = size;
-      size += static_cast<size_t>(patch.width) * 4 * static_cast<size_t>(patch.height);
+      size += (patch.size() + 63) & ~size_t{63};
       job.patches.push_back(patch);
     }
-    job.pixels->resize(size);
+    if (!job.pixels->reserve(size)) return false;
     cairo_surface_t* surface = renderer.surface();
     cairo_surface_flush(surface);
     const uint8_t* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     for (const Patch& patch : job.patches) {
-      for (int y = 0; y < patch.height; ++y) {
-        std::memcpy(job.pixels->data() + patch.offset + static_cast<size_t>(y) * patch.width * 4,
-                    data + static_cast<size_t>(patch.y + y) * stride + patch.x * 4,
-                    static_cast<size_t>(patch.width) * 4);
-      }
+      if (!converter.convert(data, stride, patch, job.pixels->data + patch.offset)) return false;
     }
+    return true;
   }
 };
 
@@ -281,6 +392,7 @@ std::unique_ptr<ScreenRecorder> ScreenRecorder::open(const std::string& path, do
   // Screens are flat colour and sharp text: fast settings keep them sharp at this quality.
   av_dict_set(&options, "preset", "ultrafast", 0);
   av_dict_set(&options, "crf", "20", 0);
+
   status = avcodec_open2(encoder, codec, &options);
   av_dict_free(&options);
   if (status < 0) {
@@ -342,7 +454,11 @@ void ScreenRecorder::capture(double now) {
       drawn = true;
       // The first frame is the whole screen; later ones only what changed.
       const auto changed = s.renderer.renderFrame();
-      if (!changed.empty()) s.copyPatches(changed, job);
+      if (!changed.empty() && !s.convertPatches(changed, job)) {
+        s.fail("cannot convert the screen's pixels");
+        job = Job{};
+        job.pts = s.next - 1;
+      }
     }
     if (s.pending) {
       s.push(std::move(*s.pending));

@@ -3,8 +3,9 @@
 // Records what the screen shows as H.264 in an MP4 file, 30 frames a second on the app's clock:
 // on the manual clock a second of script is a second of video, however fast the script runs.
 // Each frame redraws only what changed since the last (render::ScreenRenderer); a frame with no
-// change repeats the last picture. Colour conversion and encoding run on a worker thread of the
-// recorder's own while the app goes on, on its one thread. The file is fragmented every second,
+// change repeats the last picture. What changed is converted to YUV at once (a large change in
+// bands on two threads), and encoded on a worker thread of the recorder's own while the app
+// goes on to its next frame, on its one thread. The file is fragmented every second,
 // so a run that is cut short still leaves a playable video of all but its last second.
 
 #include <memory>
