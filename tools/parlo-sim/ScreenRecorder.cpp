@@ -144,7 +144,9 @@ class PatchConverter {
     av_opt_set_int(context, "dsth", height, 0);
     av_opt_set_int(context, "src_format", AV_PIX_FMT_BGRA, 0);
     av_opt_set_int(context, "dst_format", AV_PIX_FMT_YUV420P, 0);
-    av_opt_set_int(context, "sws_flags", SWS_AREA, 0);
+    // Whole-resolution chroma in, then halved by the area filter: swscale's vector code covers
+    // that path, while its own halving of the input is plain C.
+    av_opt_set_int(context, "sws_flags", SWS_AREA | SWS_FULL_CHR_H_INP, 0);
     av_opt_set_int(context, "threads", banded ? 2 : 1, 0);
     const int* bt601 = sws_getCoefficients(SWS_CS_ITU601);
     if (sws_init_context(context, nullptr, nullptr) < 0 ||
