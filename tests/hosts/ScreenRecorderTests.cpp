@@ -169,3 +169,45 @@ TEST(ScreenRecorder, ChangedRectanglesLandInPlaceAndTheRestOfThePictureStays) {
     }
   }
 }
+
+// A converter is kept for each size of rectangle, in caches that are emptied when full: a run
+// whose changes keep taking new sizes, small and screen-sized, must convert each with a converter
+// of its own size, before and after the caches empty.
+TEST(ScreenRecorder, ChangesOfEverNewSizesAreEachConvertedWhole) {
+  RunLoop::useManualClock();
+  TemporaryDirectory folder("parlo-recorder");
+  const std::string path = (folder / "sizes.mp4").string();
+  auto window = UIWindow::alloc()->init();
+  window->setBackgroundColor(UIColor::whiteColor());
+  auto small = square(CGRectMake(20, 100, 20, 20), UIColor::redColor());
+  auto large = square(CGRectMake(0, 300, 390, 300), UIColor::blueColor());
+  window->addSubview(small);
+  window->addSubview(large);
+  window->makeKeyAndVisible();
+
+  std::string error;
+  auto recorder = sim::ScreenRecorder::open(path, 3, error);
+  ASSERT_TRUE(recorder) << error;
+  constexpr int kFrames = 72;
+  for (int i = 0; i < kFrames; ++i) {
+    small->setFrame(CGRectMake(20, 100, 20 + i, 20 + i));
+    small->setBackgroundColor(i % 2 ? UIColor::blueColor() : UIColor::redColor());
+    large->setFrame(CGRectMake(0, 300, 390, 300 + (i % 7) * 10));
+    large->setBackgroundColor(i % 2 ? UIColor::redColor() : UIColor::blueColor());
+    window->layoutIfNeeded();
+    recorder->capture(Clock::now());
+    RunLoop::advance(1.0 / sim::ScreenRecorder::kFramesPerSecond);
+  }
+  ASSERT_TRUE(recorder->finish(Clock::now(), error)) << error;
+  window->setHidden(true);
+
+  DecodedVideo video(path);
+  ASSERT_EQ(video.size(), static_cast<size_t>(kFrames));
+  for (int i = 0; i < kFrames; ++i) {
+    const int corner = 3 * (20 + i);  // the small square's last pixels, right and bottom
+    EXPECT_TRUE(near(video.at(i, 3 * 20 + corner - 4, 3 * 100 + corner - 4), i % 2 ? kBlue : kRed))
+        << "the small square in frame " << i;
+    EXPECT_TRUE(near(video.at(i, 600, 3 * (300 + 290 + (i % 7) * 10)), i % 2 ? kRed : kBlue))
+        << "the large one's bottom in frame " << i;
+  }
+}

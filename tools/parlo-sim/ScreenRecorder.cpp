@@ -82,8 +82,8 @@ Job endOfRecording() {
 // as the stream says, with swscale's vector code; the chroma of each 2 x 2 block is their mean.
 // The app waits for it (the renderer draws the next frame into the same pixels), so a large
 // rectangle is converted in bands on two threads of swscale's. A converter is made once for
-// each size of rectangle; a screen shows few of them, and the cache is emptied when it grows
-// past that.
+// each size of rectangle; a screen shows few of them, and a cache is emptied when it grows past
+// that. The large ones, each with its threads, have a smaller cache of their own.
 class PatchConverter {
  public:
   PatchConverter()
@@ -91,7 +91,8 @@ class PatchConverter {
   PatchConverter(const PatchConverter&) = delete;
   PatchConverter& operator=(const PatchConverter&) = delete;
   ~PatchConverter() {
-    clear();
+    clear(contexts_);
+    clear(banded_);
     av_frame_free(&source_);
     av_frame_free(&target_);
     av_buffer_unref(&unowned_);
@@ -127,17 +128,18 @@ class PatchConverter {
   }
 
  private:
-  static constexpr size_t kMostSizes = 64;
+  static constexpr size_t kMostSizes = 64, kMostBandedSizes = 4;
   // Rectangles from a quarter of the screen up are worth a second thread.
   static constexpr int64_t kBandedPixels = 390 * 844 * 9 / 4;
 
   SwsContext* contextFor(int width, int height) {
-    const auto found = contexts_.find({width, height});
-    if (found != contexts_.end()) return found->second;
-    if (contexts_.size() >= kMostSizes) clear();
+    const bool banded = static_cast<int64_t>(width) * height >= kBandedPixels;
+    Contexts& contexts = banded ? banded_ : contexts_;
+    const auto found = contexts.find({width, height});
+    if (found != contexts.end()) return found->second;
+    if (contexts.size() >= (banded ? kMostBandedSizes : kMostSizes)) clear(contexts);
     SwsContext* context = sws_alloc_context();
     if (!context) return nullptr;
-    const bool banded = static_cast<int64_t>(width) * height >= kBandedPixels;
     av_opt_set_int(context, "srcw", width, 0);
     av_opt_set_int(context, "srch", height, 0);
     av_opt_set_int(context, "dstw", width, 0);
@@ -154,16 +156,18 @@ class PatchConverter {
       sws_freeContext(context);
       return nullptr;
     }
-    contexts_.emplace(std::make_pair(width, height), context);
+    contexts.emplace(std::make_pair(width, height), context);
     return context;
   }
 
-  void clear() {
-    for (auto& [size, context] : contexts_) sws_freeContext(context);
-    contexts_.clear();
+  using Contexts = std::map<std::pair<int, int>, SwsContext*>;
+
+  static void clear(Contexts& contexts) {
+    for (auto& [size, context] : contexts) sws_freeContext(context);
+    contexts.clear();
   }
 
-  std::map<std::pair<int, int>, SwsContext*> contexts_;
+  Contexts contexts_, banded_;
   AVFrame* source_;
   AVFrame* target_;
   AVBufferRef* unowned_;  // stands for pixels the converter does not own
