@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "quartz/CGImage+Private.h"
 #include "uikit/UIImage.h"
 
 namespace {
@@ -51,7 +52,8 @@ void check(const std::shared_ptr<NSData>& data) {
   if (!image) return;
   const int width = image->pixelWidth(), height = image->pixelHeight();
   if (width <= 0 || height <= 0 || width > 16384 || height > 16384 ||
-      cairo_image_surface_get_format(image->surface()) != CAIRO_FORMAT_ARGB32) {
+      cairo_image_surface_get_format(CGImageGetCairoSurface(image->CGImage())) !=
+          CAIRO_FORMAT_ARGB32) {
     std::abort();
   }
   // Re-encoding is slow for big bitmaps and proves nothing more there.

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-class UIWindow;
+#include "uikit/Forward.h"
 
 namespace HostApp {
 

@@ -2,8 +2,7 @@
 
 #include <memory>
 
-class UIView;
-class UIViewController;
+#include "uikit/Forward.h"
 
 // The app's category on UIView: `viewController`, the controller that owns a view, found by
 // walking the responder chain up from it. Added to UIView through the runtime at start, so code

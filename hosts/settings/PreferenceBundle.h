@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-class UIViewController;
+#include "uikit/Forward.h"
 
 struct PreferenceBundle {
   std::string folder;          // device path of the .bundle folder

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-class UIWindow;
+#include "uikit/Forward.h"
 
 namespace SettingsApp {
 

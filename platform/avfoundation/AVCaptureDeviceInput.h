@@ -5,11 +5,9 @@
 
 #include <memory>
 
+#include "avfoundation/Forward.h"
 #include "foundation/NSError.h"
 #include "runtime/NSObject.h"
-
-class AVCaptureDevice;
-class VideoPlayback;
 
 class AVCaptureDeviceInput : public NSObject {
   OBJC_CLASS(AVCaptureDeviceInput, NSObject);

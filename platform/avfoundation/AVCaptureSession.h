@@ -7,12 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "avfoundation/Forward.h"
+#include "quartz/Forward.h"
 #include "runtime/NSObject.h"
-
-class AVCaptureDeviceInput;
-class AVCaptureStillImageOutput;
-class CALayer;
-class VideoFrame;
 
 using AVCaptureSessionPreset = std::string;
 inline const AVCaptureSessionPreset AVCaptureSessionPresetPhoto = "AVCaptureSessionPresetPhoto";

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/Forward.h"
 #include "runtime/NSObject.h"
-
-class NSDictionary;
 
 class AVCaptureStillImageOutput : public NSObject {
   OBJC_CLASS(AVCaptureStillImageOutput, NSObject);

@@ -6,8 +6,7 @@
 #include <memory>
 
 #include "avfoundation/AVVideoLayer.h"
-
-class AVCaptureSession;
+#include "avfoundation/Forward.h"
 
 class AVCaptureVideoPreviewLayer : public AVVideoLayer {
   OBJC_CLASS(AVCaptureVideoPreviewLayer, AVVideoLayer);

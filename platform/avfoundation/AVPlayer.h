@@ -5,9 +5,8 @@
 #include <memory>
 
 #include "avfoundation/CMTime.h"
+#include "avfoundation/Forward.h"
 #include "runtime/NSObject.h"
-
-class AVPlayerItem;
 
 class AVPlayer : public NSObject {
   OBJC_CLASS(AVPlayer, NSObject);

@@ -8,15 +8,13 @@
 #include <vector>
 
 #include "avfoundation/CMTime.h"
+#include "avfoundation/Forward.h"
+#include "foundation/Forward.h"
 #include "foundation/NSError.h"
 #include "foundation/NSNotification.h"
 #include "quartz/CGGeometry.h"
+#include "quartz/Forward.h"
 #include "runtime/NSObject.h"
-
-class CALayer;
-class NSURL;
-class VideoFrame;
-class VideoPlayback;
 
 // Posted once by the item when it has played to its end.
 inline const NSNotificationName AVPlayerItemDidPlayToEndTimeNotification =

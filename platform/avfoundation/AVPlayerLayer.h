@@ -5,8 +5,7 @@
 #include <memory>
 
 #include "avfoundation/AVVideoLayer.h"
-
-class AVPlayer;
+#include "avfoundation/Forward.h"
 
 class AVPlayerLayer : public AVVideoLayer {
   OBJC_CLASS(AVPlayerLayer, AVVideoLayer);

@@ -88,8 +88,8 @@ void CALayer::insertAt(const std::shared_ptr<CALayer>& layer, size_t index) {
   keep->superlayer_ = std::static_pointer_cast<CALayer>(shared_from_this());
 }
 
-void CALayer::setContents(std::shared_ptr<cairo_surface_t> contents) {
-  contents_ = std::move(contents);
+void CALayer::setContents(CGImageRef contents) {
+  contents_ = CGImageHold(contents);
   setNeedsDisplay();
 }
 

@@ -10,9 +10,8 @@
 #include "quartz/CGAffineTransform.h"
 #include "quartz/CGColor.h"
 #include "quartz/CGContext.h"
+#include "quartz/CGImage.h"
 #include "runtime/NSObject.h"
-
-typedef struct _cairo_surface cairo_surface_t;
 
 using CALayerCornerCurve = std::string_view;
 inline constexpr CALayerCornerCurve kCACornerCurveCircular = "circular";
@@ -86,11 +85,12 @@ class CALayer : public NSObject {
   std::shared_ptr<NSObject> delegate() const { return delegate_.lock(); }
   void setDelegate(const std::shared_ptr<NSObject>& delegate) { delegate_ = delegate; }
 
-  // Content. An image (a premultiplied ARGB32 Cairo surface) stretched over the bounds, and the
-  // layer's own drawing on top of it: the renderer calls drawInContext with the context in the
-  // bounds' coordinates, clipped as the layer is. Layers that show video frames override it.
-  const std::shared_ptr<cairo_surface_t>& contents() const { return contents_; }
-  void setContents(std::shared_ptr<cairo_surface_t> contents);
+  // Content. An image stretched over the bounds, and the layer's own drawing on top of it: the
+  // renderer calls drawInContext with the context in the bounds' coordinates, clipped as the
+  // layer is. Layers that show video frames override it. The layer retains its image; the
+  // getter's is the layer's.
+  CGImageRef contents() const { return contents_.get(); }
+  void setContents(CGImageRef contents);
   virtual void drawInContext(CGContextRef context) { (void)context; }
   // Marks the content as changed (a new video frame) so that the next frame redraws the layer.
   void setNeedsDisplay();
@@ -120,7 +120,7 @@ class CALayer : public NSObject {
   float opacity_ = 1;
   bool hidden_ = false;
   std::string name_;
-  std::shared_ptr<cairo_surface_t> contents_;
+  std::shared_ptr<CGImage> contents_;
 
   std::vector<std::shared_ptr<CALayer>> sublayers_;
   std::weak_ptr<CALayer> superlayer_;

@@ -14,9 +14,8 @@
 // A context that draws with `cr`, which must outlive it; release it with
 // CGContextRelease.
 CGContextRef CGContextCreateWithCairo(cairo_t* cr);
-void CGContextRelease(CGContextRef c);
 // What the context draws with, for drawing the interface has no call for (text,
-// images, blur).
+// blur).
 cairo_t* CGContextGetCairo(CGContextRef c);
 
 // The PNG bytes of an image surface; empty when it cannot be encoded.

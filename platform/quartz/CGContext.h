@@ -7,11 +7,22 @@
 #include "quartz/CGAffineTransform.h"
 #include "quartz/CGColor.h"
 #include "quartz/CGGeometry.h"
+#include "quartz/CGImage.h"
 
 typedef struct CGContext* CGContextRef;
 
 enum CGLineCap { kCGLineCapButt, kCGLineCapRound, kCGLineCapSquare };
 enum CGLineJoin { kCGLineJoinMiter, kCGLineJoinRound, kCGLineJoinBevel };
+// How images are sampled where they are drawn at another size than their own.
+enum CGInterpolationQuality {
+  kCGInterpolationDefault = 0,
+  kCGInterpolationNone = 1,  // the nearest pixel
+  kCGInterpolationLow = 2,
+  kCGInterpolationMedium = 4,
+  kCGInterpolationHigh = 3,
+};
+
+void CGContextRelease(CGContextRef c);
 
 void CGContextSaveGState(CGContextRef c);
 void CGContextRestoreGState(CGContextRef c);
@@ -28,6 +39,7 @@ void CGContextSetRGBFillColor(CGContextRef c, CGFloat red, CGFloat green, CGFloa
 void CGContextSetLineWidth(CGContextRef c, CGFloat width);
 void CGContextSetLineCap(CGContextRef c, CGLineCap cap);
 void CGContextSetLineJoin(CGContextRef c, CGLineJoin join);
+void CGContextSetInterpolationQuality(CGContextRef c, CGInterpolationQuality quality);
 
 // The current path.
 void CGContextBeginPath(CGContextRef c);
@@ -46,3 +58,11 @@ void CGContextFillRect(CGContextRef c, CGRect rect);
 // Intersects the clip with the current path (used up) or with a rectangle.
 void CGContextClip(CGContextRef c);
 void CGContextClipToRect(CGContextRef c, CGRect rect);
+// Intersects the clip with the rectangle and, inside it, with the image's alpha stretched over it:
+// later drawing shows where the image is opaque (a template image filled with a tint).
+void CGContextClipToMask(CGContextRef c, CGRect rect, CGImageRef mask);
+
+// Draws the image stretched over the rectangle, upright in user space (its first row at the
+// rectangle's top), sampled at the interpolation quality; its edge pixels extend to the
+// rectangle's edges rather than fading.
+void CGContextDrawImage(CGContextRef c, CGRect rect, CGImageRef image);

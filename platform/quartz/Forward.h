@@ -17,3 +17,4 @@ struct CGRect;
 struct CGSize;
 struct UIEdgeInsets;
 typedef struct CGContext* CGContextRef;
+typedef struct CGImage* CGImageRef;

@@ -8,6 +8,7 @@
 
 #include "avfoundation/AVVideoLayer.h"
 #include "quartz/CGContext+Private.h"
+#include "quartz/CGImage+Private.h"
 #include "render/RoundedRect.h"
 #include "render/VideoPainter.h"
 #include "uikit/UIGraphics.h"
@@ -187,7 +188,7 @@ void LayerPainter::paintBody(const CALayer& layer, UIView* view, const LayerStat
     cairo_clip(cr_);
   }
   if (ownPartVisible) {
-    if (layer.contents()) paintContents(cr_, layer.contents().get(), bounds);
+    if (layer.contents()) paintContents(cr_, CGImageGetCairoSurface(layer.contents()), bounds);
     if (const auto* video = dynamic_cast<const AVVideoLayer*>(&layer)) {
       paintVideoLayer(cr_, *video, bounds);
     }

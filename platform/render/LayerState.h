@@ -8,8 +8,7 @@
 #include "quartz/CALayer.h"
 #include "quartz/CGColor.h"
 #include "quartz/UITraitCollection.h"
-
-class UIView;
+#include "uikit/Forward.h"
 
 namespace render {
 

@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "quartz/CGGeometry.h"
-
-class UIView;
+#include "uikit/Forward.h"
 
 // Pixels from the view tree: every visible window of the application drawn with Cairo, at the
 // presentation values of running animations, with dynamic colours resolved per view.

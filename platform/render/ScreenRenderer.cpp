@@ -86,7 +86,7 @@ size_t signatureOf(const CALayer& layer, const UIView* view, const LayerState& s
   combine(seed, state.shadowColor);
   combine(seed, static_cast<size_t>(state.continuousCorners) << 1 |
                     static_cast<size_t>(state.masksToBounds));
-  combine(seed, reinterpret_cast<size_t>(layer.contents().get()));
+  combine(seed, reinterpret_cast<size_t>(layer.contents()));
   if (const auto* video = dynamic_cast<const AVVideoLayer*>(&layer)) {
     combine(seed, std::hash<std::string>()(video->videoGravity()));
     combine(seed, static_cast<size_t>(video->isVideoMirrored()));

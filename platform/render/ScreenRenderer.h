@@ -8,13 +8,11 @@
 #include <vector>
 
 #include "quartz/CGGeometry.h"
+#include "quartz/Forward.h"
 #include "render/LayerPainter.h"
 #include "render/Renderer.h"
-
-class CALayer;
-class NSObject;
-class UIView;
-class UIWindow;
+#include "runtime/Forward.h"
+#include "uikit/Forward.h"
 
 namespace render {
 

@@ -13,6 +13,7 @@
 #include "foundation/NSDictionary.h"
 #include "foundation/NSRange.h"
 #include "foundation/NSString.h"
+#include "uikit/Forward.h"
 
 using NSAttributedStringKey = std::string_view;
 
@@ -25,8 +26,6 @@ using NSAttributedStringEnumerationOptions = NSUInteger;
 inline constexpr NSAttributedStringEnumerationOptions NSAttributedStringEnumerationReverse = 1 << 1;
 inline constexpr NSAttributedStringEnumerationOptions
     NSAttributedStringEnumerationLongestEffectiveRangeNotRequired = 1 << 20;
-
-class NSMutableAttributedString;
 
 class NSAttributedString : public NSObject {
   OBJC_CLASS(NSAttributedString, NSObject);

@@ -6,8 +6,7 @@
 
 #include "quartz/CGGeometry.h"
 #include "runtime/NSObject.h"
-
-class UIView;
+#include "uikit/Forward.h"
 
 enum NSLayoutAttribute : long {
   NSLayoutAttributeNotAnAttribute = 0,

@@ -6,6 +6,7 @@
 #include "foundation/NSObjCRuntime.h"
 #include "quartz/CGGeometry.h"
 #include "runtime/NSObject.h"
+#include "uikit/Forward.h"
 
 enum NSTextAlignment : long {
   NSTextAlignmentLeft = 0,
@@ -37,8 +38,6 @@ template <>
 struct ObjCType<NSTextAlignment> : ParloNSIntegerEnumType<NSTextAlignment> {};
 template <>
 struct ObjCType<NSLineBreakMode> : ParloNSIntegerEnumType<NSLineBreakMode> {};
-
-class NSMutableParagraphStyle;
 
 // How the lines of a paragraph are placed: extra space between lines, alignment, and where lines
 // break. Immutable; NSMutableParagraphStyle is the one to build with.

@@ -13,13 +13,11 @@
 #include <memory>
 #include <string_view>
 
+#include "foundation/Forward.h"
 #include "foundation/NSObjCRuntime.h"
 #include "quartz/CGGeometry.h"
+#include "uikit/Forward.h"
 #include "uikit/NSParagraphStyle.h"
-
-class NSAttributedString;
-class NSDictionary;
-class NSString;
 
 using NSStringDrawingOptions = NSInteger;
 // Lay out in lines from the rectangle's top left, wrapping at its width. Without it the text is

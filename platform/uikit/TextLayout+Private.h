@@ -8,20 +8,17 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/Forward.h"
 #include "foundation/NSObjCRuntime.h"
+#include "quartz/CGContext.h"
 #include "quartz/CGGeometry.h"
+#include "uikit/Forward.h"
 #include "uikit/NSParagraphStyle.h"
 
 typedef struct _PangoContext PangoContext;
 typedef struct _PangoLayout PangoLayout;
 typedef struct _PangoAttrList PangoAttrList;
 typedef struct _PangoAttribute PangoAttribute;
-typedef struct _cairo cairo_t;
-
-class NSAttributedString;
-class NSDictionary;
-class NSString;
-class UIFont;
 
 // One reusable layout: set the text, the box and the settings, then read the results or draw.
 // Uses the shared Pango context; main thread only, as all of the user interface.
@@ -80,7 +77,7 @@ class TextLayout {
 
   // Draws the visible lines in their runs' colours, the text's top left at `origin` in the
   // context's user space (points; any scale).
-  void draw(cairo_t* cr, CGPoint origin);
+  void draw(CGContextRef context, CGPoint origin);
   // The Pango layout behind it, for hit testing and the like: its line breaks, glyphs and
   // horizontal positions are the ones drawn, but lines are stacked by TextLayout (see draw).
   PangoLayout* pangoLayout();

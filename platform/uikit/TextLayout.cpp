@@ -11,6 +11,7 @@
 #include "foundation/NSNumber.h"
 #include "foundation/NSString.h"
 #include "foundation/UTF16.h"
+#include "quartz/CGContext+Private.h"
 #include "quartz/UIColor.h"
 #include "uikit/NSAttributedString.h"
 #include "uikit/UIFont+Private.h"
@@ -412,8 +413,10 @@ std::vector<TextLayout::Line> TextLayout::measureLines() const {
   return lines;
 }
 
-void TextLayout::draw(cairo_t* cr, CGPoint origin) {
+void TextLayout::draw(CGContextRef context, CGPoint origin) {
   layoutIfNeeded();
+  cairo_t* cr = CGContextGetCairo(context);
+  if (!cr) return;
   cairo_save(cr);
   for (size_t i = 0; i < lines_.size(); ++i) {
     cairo_move_to(cr, origin.x + lines_[i].x, origin.y + lines_[i].baseline);

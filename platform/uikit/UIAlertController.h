@@ -6,13 +6,9 @@
 #include <vector>
 
 #include "quartz/CGGeometry.h"
+#include "uikit/Forward.h"
 #include "uikit/UIAlertAction.h"
 #include "uikit/UIViewController.h"
-
-class UIButton;
-class UILabel;
-class UITextField;
-class UIControl;
 
 enum UIAlertControllerStyle : long {
   UIAlertControllerStyleActionSheet = 0,

@@ -7,10 +7,8 @@
 
 #include "quartz/CGGeometry.h"
 #include "quartz/UITraitCollection.h"
+#include "uikit/Forward.h"
 #include "uikit/UIResponder.h"
-
-class UIWindow;
-class UITouch;
 
 // The process's application object: its windows, the delivery of touches to them, actions sent
 // along the responder chain, and the system appearance. It ends every responder chain.

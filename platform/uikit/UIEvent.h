@@ -4,11 +4,8 @@
 #include <vector>
 
 #include "runtime/NSObject.h"
+#include "uikit/Forward.h"
 #include "uikit/UIResponder.h"
-
-class UIView;
-class UIWindow;
-class UIGestureRecognizer;
 
 enum UIEventType : long {
   UIEventTypeTouches = 0,

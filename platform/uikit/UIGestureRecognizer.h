@@ -7,10 +7,8 @@
 #include "foundation/RunLoop.h"
 #include "quartz/CGGeometry.h"
 #include "runtime/NSObject.h"
+#include "uikit/Forward.h"
 #include "uikit/UIResponder.h"
-
-class UIView;
-class UIWindow;
 
 enum UIGestureRecognizerState : long {
   UIGestureRecognizerStatePossible = 0,

@@ -5,8 +5,7 @@
 
 #include "quartz/CGContext.h"
 #include "quartz/CGGeometry.h"
-
-class UIView;
+#include "uikit/Forward.h"
 
 // The graphics context that drawRect: draws into. The renderer pushes a context (already
 // translated to the view's bounds) before asking a view to draw and pops it afterwards.

@@ -15,6 +15,7 @@
 
 #include "foundation/DeviceRoot.h"
 #include "quartz/CGContext+Private.h"
+#include "quartz/CGImage+Private.h"
 #include "uikit/UIScreen.h"
 
 OBJC_CLASS_IMPL(UIImage) {}
@@ -265,10 +266,15 @@ Pixels decodeJPEG(Bytes bytes) {
   return orient(std::move(pixels), exifOrientation(bytes));
 }
 
-Pixels decode(Bytes bytes) {
+Pixels decodePixels(Bytes bytes) {
   if (isPNG(bytes)) return decodePNG(bytes);
   if (isJPEG(bytes)) return decodeJPEG(bytes);
   return nullptr;
+}
+
+std::shared_ptr<CGImage> decode(Bytes bytes) {
+  Pixels pixels = decodePixels(bytes);
+  return {pixels ? CGImageCreateWithCairoSurface(pixels.get()) : nullptr, CGImageRelease};
 }
 
 // ---- Files ----
@@ -327,10 +333,10 @@ bool isSymbolName(std::string_view name) {
 
 // ---- UIImage ----
 
-std::shared_ptr<UIImage> UIImage::withPixels(Pixels pixels, CGFloat scale) {
+std::shared_ptr<UIImage> UIImage::withPixels(CGImageRef pixels, CGFloat scale) {
   if (!pixels) return nullptr;
   auto image = alloc();
-  image->pixels_ = std::move(pixels);
+  image->pixels_ = CGImageHold(pixels);
   image->scale_ = scale;
   return image;
 }
@@ -341,7 +347,7 @@ std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& pat
     if (!bytes) continue;
     // The first file found is the image: a damaged variant does not fall back to another.
     int scale = scaleInName(candidate);
-    auto image = withPixels(decode(*bytes), scale == 0 ? 1 : scale);
+    auto image = withPixels(decode(*bytes).get(), scale == 0 ? 1 : scale);
     if (image) image->sourceName_ = std::filesystem::path(candidate).filename().string();
     return image;
   }
@@ -355,7 +361,7 @@ std::shared_ptr<UIImage> UIImage::imageWithData(const std::shared_ptr<NSData>& d
 std::shared_ptr<UIImage> UIImage::imageWithData(const std::shared_ptr<NSData>& data,
                                                 CGFloat scale) {
   if (!data || !std::isfinite(scale) || scale <= 0) return nullptr;
-  return withPixels(decode(data->span()), scale);
+  return withPixels(decode(data->span()).get(), scale);
 }
 
 std::shared_ptr<UIImage> UIImage::systemImageNamed(const std::string& name) {
@@ -369,13 +375,13 @@ std::shared_ptr<UIImage> UIImage::systemImageNamed(
   std::optional<std::vector<uint8_t>> bytes =
       DeviceRoot::readFile(std::string(kSymbolDirectory) + name + ".png");
   if (!bytes) return nullptr;
-  Pixels pixels = decode(*bytes);
+  std::shared_ptr<struct CGImage> pixels = decode(*bytes);
   if (!pixels) return nullptr;
   CGFloat pointSize = configuration && configuration->pointSize() > 0 ? configuration->pointSize()
                                                                       : kDefaultSymbolPointSize;
   // The symbol's canvas spans the point size across, whatever its pixel count.
-  CGFloat scale = cairo_image_surface_get_width(pixels.get()) / pointSize;
-  auto image = withPixels(std::move(pixels), scale);
+  CGFloat scale = CGImageGetWidth(pixels.get()) / pointSize;
+  auto image = withPixels(pixels.get(), scale);
   image->renderingMode_ = UIImageRenderingModeAlwaysTemplate;
   image->sourceName_ = name;
   image->symbolConfiguration_ = UIImageSymbolConfiguration::configurationWithPointSize(
@@ -384,7 +390,7 @@ std::shared_ptr<UIImage> UIImage::systemImageNamed(
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithRenderingMode(UIImageRenderingMode mode) const {
-  auto image = withPixels(pixels_, scale_);
+  auto image = withPixels(pixels_.get(), scale_);
   image->symbolConfiguration_ = symbolConfiguration_;
   image->sourceName_ = sourceName_;
   image->renderingMode_ =
@@ -395,11 +401,11 @@ std::shared_ptr<UIImage> UIImage::imageWithRenderingMode(UIImageRenderingMode mo
 }
 
 int UIImage::pixelWidth() const {
-  return cairo_image_surface_get_width(pixels_.get());
+  return static_cast<int>(CGImageGetWidth(pixels_.get()));
 }
 
 int UIImage::pixelHeight() const {
-  return cairo_image_surface_get_height(pixels_.get());
+  return static_cast<int>(CGImageGetHeight(pixels_.get()));
 }
 
 CGSize UIImage::size() const {
@@ -422,7 +428,7 @@ std::shared_ptr<NSData> UIImageJPEGRepresentation(const std::shared_ptr<UIImage>
   if (!image) return nullptr;
   CGFloat quality = std::isnan(compressionQuality) ? 1 : std::clamp(compressionQuality, 0.0, 1.0);
   int jpegQuality = std::max(1, static_cast<int>(std::lround(quality * 100)));
-  cairo_surface_t* surface = image->surface();
+  cairo_surface_t* surface = CGImageGetCairoSurface(image->CGImage());
   cairo_surface_flush(surface);
   TurboHandle encoder(tjInitCompress());
   if (!encoder.handle) return nullptr;
@@ -440,6 +446,6 @@ std::shared_ptr<NSData> UIImageJPEGRepresentation(const std::shared_ptr<UIImage>
 
 std::shared_ptr<NSData> UIImagePNGRepresentation(const std::shared_ptr<UIImage>& image) {
   if (!image) return nullptr;
-  std::vector<uint8_t> bytes = CGBitmapCopyPNGData(image->surface());
+  std::vector<uint8_t> bytes = CGBitmapCopyPNGData(CGImageGetCairoSurface(image->CGImage()));
   return bytes.empty() ? nullptr : NSData::dataWithBytes(std::move(bytes));
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <cairo.h>
-
 #include <memory>
 #include <string>
 
 #include "foundation/NSData.h"
 #include "quartz/CGGeometry.h"
+#include "quartz/CGImage.h"
 #include "runtime/NSObject.h"
 #include "uikit/UIImageSymbolConfiguration.h"
 
@@ -63,19 +62,18 @@ class UIImage : public NSObject {
     return symbolConfiguration_;
   }
 
-  // The pixels: a premultiplied CAIRO_FORMAT_ARGB32 image surface, ready to paint. Owned by the
-  // image (and its variants); do not draw into it.
-  cairo_surface_t* surface() const { return pixels_.get(); }
+  // The pixels, owned by the image (and shared with its variants).
+  CGImageRef CGImage() const { return pixels_.get(); }
   int pixelWidth() const;
   int pixelHeight() const;
 
   std::string description() const override;
 
  private:
-  static std::shared_ptr<UIImage> withPixels(std::shared_ptr<cairo_surface_t> pixels,
-                                             CGFloat scale);
+  // nil for no pixels; the image retains them.
+  static std::shared_ptr<UIImage> withPixels(CGImageRef pixels, CGFloat scale);
 
-  std::shared_ptr<cairo_surface_t> pixels_;
+  std::shared_ptr<struct CGImage> pixels_;
   CGFloat scale_ = 1;
   UIImageRenderingMode renderingMode_ = UIImageRenderingModeAutomatic;
   std::shared_ptr<UIImageSymbolConfiguration> symbolConfiguration_;

@@ -6,12 +6,8 @@
 #include <vector>
 
 #include "foundation/NSDictionary.h"
+#include "uikit/Forward.h"
 #include "uikit/UINavigationController.h"
-
-class UIButton;
-class UIControl;
-class UIImagePickerController;
-class UIView;
 
 enum UIImagePickerControllerSourceType : long {
   UIImagePickerControllerSourceTypePhotoLibrary = 0,

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "quartz/CGContext+Private.h"
+#include "quartz/CGBitmapContext.h"
 #include "uikit/UIGraphics.h"
 
 OBJC_CLASS_IMPL(UIImageView) {}
@@ -90,72 +90,54 @@ CGRect UIImageView::imageRect() const {
 }
 
 struct UIImageView::Resampled {
-  std::shared_ptr<cairo_surface_t> pixels;
-  const cairo_surface_t* from;
+  std::shared_ptr<CGImage> pixels;
+  CGImageRef from;
 };
 
 void UIImageView::drawRect(CGRect) {
-  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
-  if (!cr || !image_ || !image_->surface()) return;
+  CGContextRef context = UIGraphicsGetCurrentContext();
+  if (!context || !image_ || !image_->CGImage()) return;
   CGRect rect = imageRect();
   if (rect.size.width <= 0 || rect.size.height <= 0) return;
-  cairo_surface_t* pixels = image_->surface();
+  CGImageRef pixels = image_->CGImage();
 
   // Under a plain scale (no rotation), resample once to the device size when that is far from
   // the image's own; small differences are left to the filter of each frame.
-  cairo_matrix_t ctm;
-  cairo_get_matrix(cr, &ctm);
-  if (ctm.xy == 0 && ctm.yx == 0 && ctm.xx > 0 && ctm.yy > 0) {
-    long deviceWidth = std::lround(rect.size.width * ctm.xx);
-    long deviceHeight = std::lround(rect.size.height * ctm.yy);
+  CGAffineTransform ctm = CGContextGetCTM(context);
+  if (ctm.b == 0 && ctm.c == 0 && ctm.a > 0 && ctm.d > 0) {
+    long deviceWidth = std::lround(rect.size.width * ctm.a);
+    long deviceHeight = std::lround(rect.size.height * ctm.d);
     bool far = std::abs(deviceWidth - image_->pixelWidth()) > 1 ||
                std::abs(deviceHeight - image_->pixelHeight()) > 1;
     if (far && deviceWidth > 0 && deviceHeight > 0 && deviceWidth <= 8192 && deviceHeight <= 8192) {
       if (!resampled_ || resampled_->from != pixels ||
-          cairo_image_surface_get_width(resampled_->pixels.get()) != deviceWidth ||
-          cairo_image_surface_get_height(resampled_->pixels.get()) != deviceHeight) {
-        cairo_surface_t* surface = cairo_image_surface_create(
-            CAIRO_FORMAT_ARGB32, static_cast<int>(deviceWidth), static_cast<int>(deviceHeight));
-        cairo_t* resample = cairo_create(surface);
-        cairo_scale(resample, double(deviceWidth) / image_->pixelWidth(),
-                    double(deviceHeight) / image_->pixelHeight());
-        cairo_set_source_surface(resample, pixels, 0, 0);
-        cairo_pattern_set_extend(cairo_get_source(resample), CAIRO_EXTEND_PAD);
-        cairo_pattern_set_filter(cairo_get_source(resample), CAIRO_FILTER_GOOD);
-        cairo_set_operator(resample, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(resample);
-        cairo_destroy(resample);
-        resampled_ = std::make_shared<Resampled>(
-            Resampled{std::shared_ptr<cairo_surface_t>(surface, cairo_surface_destroy), pixels});
+          CGImageGetWidth(resampled_->pixels.get()) != static_cast<size_t>(deviceWidth) ||
+          CGImageGetHeight(resampled_->pixels.get()) != static_cast<size_t>(deviceHeight)) {
+        resampled_.reset();
+        if (CGContextRef bitmap = CGBitmapContextCreate(deviceWidth, deviceHeight)) {
+          CGContextDrawImage(bitmap, CGRectMake(0, 0, deviceWidth, deviceHeight), pixels);
+          std::shared_ptr<CGImage> made(CGBitmapContextCreateImage(bitmap), CGImageRelease);
+          CGContextRelease(bitmap);
+          if (made) resampled_ = std::make_shared<Resampled>(Resampled{std::move(made), pixels});
+        }
       }
-      pixels = resampled_->pixels.get();
+      if (resampled_) pixels = resampled_->pixels.get();
     }
   }
 
-  int width = cairo_image_surface_get_width(pixels);
-  int height = cairo_image_surface_get_height(pixels);
-  cairo_save(cr);
-  cairo_translate(cr, rect.origin.x, rect.origin.y);
-  cairo_scale(cr, rect.size.width / width, rect.size.height / height);
-  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(pixels);
-  // Repeating the edge keeps the image's edges sharp where the filter reaches past them.
-  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-  cairo_new_path(cr);
-  cairo_rectangle(cr, 0, 0, width, height);
-  cairo_clip(cr);
   bool templated =
       image_->renderingMode() == UIImageRenderingModeAlwaysTemplate ||
       (image_->renderingMode() == UIImageRenderingModeAutomatic && image_->isSymbolImage());
   if (templated) {
-    auto tint = tintColor()
-                    ->resolvedColorWithTraitCollection(UITraitCollection::currentTraitCollection())
-                    ->CGColor();
-    cairo_set_source_rgba(cr, tint.red, tint.green, tint.blue, tint.alpha);
-    cairo_mask(cr, pattern);
+    CGContextSaveGState(context);
+    CGContextClipToMask(context, rect, pixels);
+    CGContextSetFillColorWithColor(
+        context, tintColor()
+                     ->resolvedColorWithTraitCollection(UITraitCollection::currentTraitCollection())
+                     ->CGColor());
+    CGContextFillRect(context, rect);
+    CGContextRestoreGState(context);
   } else {
-    cairo_set_source(cr, pattern);
-    cairo_paint(cr);
+    CGContextDrawImage(context, rect, pixels);
   }
-  cairo_pattern_destroy(pattern);
-  cairo_restore(cr);
 }

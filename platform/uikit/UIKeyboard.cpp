@@ -1,7 +1,5 @@
 #include "uikit/UIKeyboard.h"
 
-#include <cairo.h>
-
 #include <cctype>
 #include <cmath>
 #include <vector>
@@ -10,7 +8,6 @@
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSNumber.h"
 #include "foundation/UTF16.h"
-#include "quartz/CGContext+Private.h"
 #include "uikit/NSAttributedString.h"
 #include "uikit/NSValue.h"
 #include "uikit/TextLayout+Private.h"
@@ -130,16 +127,16 @@ class UIKeyboardView : public UIView {
 };
 
 void UIKeyboardView::drawRect(CGRect) {
-  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
-  if (!cr) return;
+  CGContextRef context = UIGraphicsGetCurrentContext();
+  if (!context) return;
   CGRect area = bounds();
   if (dark_) {
-    cairo_set_source_rgb(cr, 0.17, 0.17, 0.18);
+    CGContextSetRGBFillColor(context, 0.17, 0.17, 0.18, 1);
   } else {
-    cairo_set_source_rgb(cr, 0.82, 0.83, 0.85);
+    CGContextSetRGBFillColor(context, 0.82, 0.83, 0.85, 1);
   }
-  cairo_rectangle(cr, area.origin.x, area.origin.y, area.size.width, area.size.height);
-  cairo_fill(cr);
+  CGContextAddRect(context, area);
+  CGContextFillPath(context);
 
   auto font = UIFont::systemFontOfSize(22);
   auto small = UIFont::systemFontOfSize(16);
@@ -147,12 +144,13 @@ void UIKeyboardView::drawRect(CGRect) {
   for (const Key& key : letterKeys(area.size.width, returnTitle_)) {
     bool plain = key.action == KeyAction::Character || key.action == KeyAction::Space;
     if (dark_) {
-      cairo_set_source_rgb(cr, plain ? 0.42 : 0.27, plain ? 0.42 : 0.27, plain ? 0.43 : 0.28);
+      CGContextSetRGBFillColor(context, plain ? 0.42 : 0.27, plain ? 0.42 : 0.27,
+                               plain ? 0.43 : 0.28, 1);
     } else {
-      cairo_set_source_rgb(cr, plain ? 1 : 0.68, plain ? 1 : 0.70, plain ? 1 : 0.74);
+      CGContextSetRGBFillColor(context, plain ? 1 : 0.68, plain ? 1 : 0.70, plain ? 1 : 0.74, 1);
     }
-    UITextInputAddRoundedRect(cr, key.rect, 5);
-    cairo_fill(cr);
+    UITextInputAddRoundedRect(context, key.rect, 5);
+    CGContextFillPath(context);
 
     std::string label = key.label;
     if (key.action == KeyAction::Character && shifted_)
@@ -163,8 +161,8 @@ void UIKeyboardView::drawRect(CGRect) {
     TextLayout layout;
     layout.setText(label, attributes.get());
     CGSize size = layout.size();
-    layout.draw(cr, CGPointMake(CGRectGetMidX(key.rect) - size.width / 2,
-                                CGRectGetMidY(key.rect) - size.height / 2));
+    layout.draw(context, CGPointMake(CGRectGetMidX(key.rect) - size.width / 2,
+                                     CGRectGetMidY(key.rect) - size.height / 2));
   }
 }
 

@@ -19,10 +19,7 @@
 
 #include "foundation/NSNotification.h"
 #include "quartz/CGGeometry.h"
-
-class UIResponder;
-class UITextInput;
-class UIWindow;
+#include "uikit/Forward.h"
 
 inline const NSNotificationName UIKeyboardWillShowNotification = "UIKeyboardWillShowNotification";
 inline const NSNotificationName UIKeyboardDidShowNotification = "UIKeyboardDidShowNotification";

@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "quartz/CGContext+Private.h"
 #include "uikit/NSStringDrawing.h"
 #include "uikit/TextLayout+Private.h"
 #include "uikit/UIGraphics.h"
@@ -203,8 +202,8 @@ CGRect UILabel::textDrawingRect() const {
 }
 
 void UILabel::drawRect(CGRect) {
-  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
-  if (!cr || !text_ || text_->length() == 0) return;
+  CGContextRef context = UIGraphicsGetCurrentContext();
+  if (!context || !text_ || text_->length() == 0) return;
   CGRect bounds = this->bounds();
   // The layout holds its colours resolved, so a change of appearance lays it out again.
   UIUserInterfaceStyle style = UITraitCollection::currentTraitCollection()->userInterfaceStyle();
@@ -214,5 +213,5 @@ void UILabel::drawRect(CGRect) {
     drawingStyle_ = style;
     drawingOrigin_ = textDrawingRect().origin;
   }
-  drawingLayout_->draw(cr, drawingOrigin_);
+  drawingLayout_->draw(context, drawingOrigin_);
 }

@@ -14,11 +14,9 @@
 
 #include "layout/Cassowary.h"
 #include "quartz/CGGeometry.h"
+#include "runtime/Forward.h"
+#include "uikit/Forward.h"
 
-class NSLayoutConstraint;
-class NSObject;
-class UIView;
-class UILayoutGuide;
 enum UIViewAutoresizing : unsigned long;
 
 // How a view's autoresizing mask shares a change of its superview's size, per axis: the fraction

@@ -3,9 +3,8 @@
 #include <memory>
 
 #include "quartz/CGGeometry.h"
+#include "uikit/Forward.h"
 #include "uikit/NSLayoutAnchor.h"
-
-class UIView;
 
 // A rectangle in a view's layout that constraints can refer to without a view: the safe area.
 // It sits inside its owning view, inset by the view's safe-area insets.

@@ -4,9 +4,7 @@
 #include <vector>
 
 #include "runtime/NSObject.h"
-
-class UITouch;
-class UIEvent;
+#include "uikit/Forward.h"
 
 // The touches of one delivery, in the order they began.
 using UITouchSet = std::vector<std::shared_ptr<UITouch>>;

@@ -3,10 +3,8 @@
 #include <memory>
 
 #include "foundation/RunLoop.h"
+#include "uikit/Forward.h"
 #include "uikit/UIView.h"
-
-class UIPanGestureRecognizer;
-class UIScrollView;
 
 enum UIScrollViewContentInsetAdjustmentBehavior : long {
   // The safe area is added vertically always, horizontally when the content scrolls that way.

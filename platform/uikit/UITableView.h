@@ -9,11 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "uikit/Forward.h"
 #include "uikit/NSIndexPath.h"
 #include "uikit/UIScrollView.h"
 #include "uikit/UITableViewCell.h"
-
-class UITableView;
 
 enum UITableViewStyle : long {
   UITableViewStylePlain = 0,

@@ -3,11 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "uikit/Forward.h"
 #include "uikit/UIView.h"
-
-class UILabel;
-class UIImageView;
-class UITableView;
 
 enum UITableViewCellStyle : long {
   UITableViewCellStyleDefault = 0,   // image, then one text on the left

@@ -1,14 +1,11 @@
 #include "uikit/UITextField.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include "foundation/NSDictionary.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/UTF16.h"
-#include "quartz/CGContext+Private.h"
 #include "uikit/NSAttributedString.h"
 #include "uikit/TextLayout+Private.h"
 #include "uikit/UIGraphics.h"
@@ -218,20 +215,20 @@ std::shared_ptr<NSDictionary> UITextField::attributes(const std::shared_ptr<UICo
 }
 
 void UITextField::drawRect(CGRect) {
-  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
-  if (!cr) return;
+  CGContextRef context = UIGraphicsGetCurrentContext();
+  if (!context) return;
   CGRect area = bounds();
   if (borderStyle_ != UITextBorderStyleNone) {
     CGRect edge = CGRectInset(area, 0.5, 0.5);
     if (borderStyle_ == UITextBorderStyleRoundedRect) {
-      UITextInputAddRoundedRect(cr, edge, 5);
-      UITextInputSetColor(cr, UIColor::systemGray4Color());
+      UITextInputAddRoundedRect(context, edge, 5);
+      CGContextSetStrokeColorWithColor(context, UITextInputColor(UIColor::systemGray4Color()));
     } else {
-      cairo_rectangle(cr, edge.origin.x, edge.origin.y, edge.size.width, edge.size.height);
-      UITextInputSetColor(cr, UIColor::labelColor());
+      CGContextAddRect(context, edge);
+      CGContextSetStrokeColorWithColor(context, UITextInputColor(UIColor::labelColor()));
     }
-    cairo_set_line_width(cr, borderStyle_ == UITextBorderStyleBezel ? 2 : 1);
-    cairo_stroke(cr);
+    CGContextSetLineWidth(context, borderStyle_ == UITextBorderStyleBezel ? 2 : 1);
+    CGContextStrokePath(context);
   }
 
   CGRect textRect = textRectForBounds(area);
@@ -246,7 +243,7 @@ void UITextField::drawRect(CGRect) {
   CGFloat lineHeight = font()->lineHeight();
   CGFloat top = CGRectGetMidY(textRect) - lineHeight / 2;
   if (!showsPlaceholder || !placeholder_.empty()) {
-    layout.draw(cr, CGPointMake(textRect.origin.x, top));
+    layout.draw(context, CGPointMake(textRect.origin.x, top));
   }
 
   if (isFirstResponder() && selectedRange().length == 0) {
@@ -258,8 +255,8 @@ void UITextField::drawRect(CGRect) {
       if (secureTextEntry_) before = std::string(UITextGraphemes(before).size() * 3, '\0');
       x += layout.caretRect(before.size()).origin.x;
     }
-    UITextInputSetColor(cr, tintColor());
-    cairo_rectangle(cr, std::max(x - 1, 0.0), top, 2, lineHeight);
-    cairo_fill(cr);
+    CGContextSetFillColorWithColor(context, UITextInputColor(tintColor()));
+    CGContextAddRect(context, CGRectMake(std::max(x - 1, 0.0), top, 2, lineHeight));
+    CGContextFillPath(context);
   }
 }

@@ -5,11 +5,10 @@
 #include <string_view>
 
 #include "foundation/NSNotification.h"
+#include "uikit/Forward.h"
 #include "uikit/UIControl.h"
 #include "uikit/UIFont.h"
 #include "uikit/UITextInput.h"
-
-class UITextField;
 
 enum UITextBorderStyle : long {
   UITextBorderStyleNone = 0,

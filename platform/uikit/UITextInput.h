@@ -13,9 +13,7 @@
 #include <vector>
 
 #include "foundation/NSRange.h"
-
-class UIGestureRecognizer;
-class UIView;
+#include "uikit/Forward.h"
 
 enum UIKeyboardType : long {
   UIKeyboardTypeDefault = 0,

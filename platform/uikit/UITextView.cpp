@@ -1,14 +1,11 @@
 #include "uikit/UITextView.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/UTF16.h"
-#include "quartz/CGContext+Private.h"
 #include "uikit/TextLayout+Private.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIKeyboard.h"
@@ -377,8 +374,8 @@ void UITextView::editingDidChangeSelection() {
 // ---- Drawing ----
 
 void UITextView::drawRect(CGRect) {
-  cairo_t* cr = CGContextGetCairo(UIGraphicsGetCurrentContext());
-  if (!cr) return;
+  CGContextRef context = UIGraphicsGetCurrentContext();
+  if (!context) return;
   CGPoint origin = textOrigin();
   bool focused = isFirstResponder();
   auto tint = tintColor();
@@ -392,9 +389,9 @@ void UITextView::drawRect(CGRect) {
     CGFloat right = bounds().size.width - textContainerInset_.right;
     auto fill = [&](CGFloat x0, CGFloat top, CGFloat x1, CGFloat height) {
       if (underline) {
-        cairo_rectangle(cr, x0, top + height - 1, x1 - x0, 1);
+        CGContextAddRect(context, CGRectMake(x0, top + height - 1, x1 - x0, 1));
       } else {
-        cairo_rectangle(cr, x0, top, x1 - x0, height);
+        CGContextAddRect(context, CGRectMake(x0, top, x1 - x0, height));
       }
     };
     if (start.origin.y == end.origin.y) {
@@ -405,26 +402,26 @@ void UITextView::drawRect(CGRect) {
       if (end.origin.y > top) fill(origin.x, top, right, end.origin.y - top);
       fill(origin.x, end.origin.y, end.origin.x + 1, end.size.height);
     }
-    cairo_fill(cr);
+    CGContextFillPath(context);
   };
   if (focused && selection.length > 0) {
-    UITextInputSetColor(cr, tint, 0.2);
+    CGContextSetFillColorWithColor(context, UITextInputColor(tint, 0.2));
     band(selection, false);
   }
   if (auto marked = markedTextRange()) {
-    UITextInputSetColor(cr, tint, 1);
+    CGContextSetFillColorWithColor(context, UITextInputColor(tint));
     band(*marked, true);
   }
 
   if (storage_->length() > 0) {
     TextLayout layout = layoutText(*displayedText(), lineWidthFor(bounds().size.width));
-    layout.draw(cr, origin);
+    layout.draw(context, origin);
   }
 
   if (focused && editable_ && selection.length == 0) {
     CGRect caret = caretRectForIndex(selection.location);
-    UITextInputSetColor(cr, tint, 1);
-    cairo_rectangle(cr, caret.origin.x, caret.origin.y, caret.size.width, caret.size.height);
-    cairo_fill(cr);
+    CGContextSetFillColorWithColor(context, UITextInputColor(tint));
+    CGContextAddRect(context, caret);
+    CGContextFillPath(context);
   }
 }

@@ -6,15 +6,12 @@
 
 #include "foundation/NSNotification.h"
 #include "foundation/NSString.h"
+#include "uikit/Forward.h"
 #include "uikit/NSAttributedString.h"
 #include "uikit/NSParagraphStyle.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIScrollView.h"
 #include "uikit/UITextInput.h"
-
-class UITextView;
-class UITapGestureRecognizer;
-class UIGestureRecognizer;
 
 inline const NSNotificationName UITextViewTextDidBeginEditingNotification =
     "UITextViewTextDidBeginEditingNotification";

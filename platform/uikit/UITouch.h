@@ -5,10 +5,7 @@
 
 #include "quartz/CGGeometry.h"
 #include "runtime/NSObject.h"
-
-class UIView;
-class UIWindow;
-class UIGestureRecognizer;
+#include "uikit/Forward.h"
 
 enum UITouchPhase : long {
   UITouchPhaseBegan = 0,

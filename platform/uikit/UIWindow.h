@@ -2,9 +2,8 @@
 
 #include <memory>
 
+#include "uikit/Forward.h"
 #include "uikit/UIView.h"
-
-class UIViewController;
 
 using UIWindowLevel = CGFloat;
 inline constexpr UIWindowLevel UIWindowLevelNormal = 0;

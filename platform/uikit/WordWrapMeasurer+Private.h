@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "quartz/CGGeometry.h"
+#include "uikit/Forward.h"
 
-class UIFont;
 typedef struct _PangoLayout PangoLayout;
 
 class WordWrapMeasurer {

@@ -6,8 +6,10 @@
 #include <numbers>
 #include <vector>
 
+#include "quartz/CGBitmapContext.h"
 #include "quartz/CGContext+Private.h"
 #include "quartz/CGContext.h"
+#include "quartz/CGImage+Private.h"
 
 namespace {
 
@@ -135,6 +137,118 @@ TEST(CGBitmap, EncodesPNGThatDecodesToTheSamePixelsAndRefusesABrokenSurface) {
   EXPECT_TRUE(CGBitmapCopyPNGData(nullptr).empty());
   cairo_surface_destroy(decoded);
   cairo_surface_destroy(broken);
+}
+
+// A 2 x 1 image, its left pixel and its right pixel given as 0xAARRGGBB (opaque or clear).
+std::shared_ptr<CGImage> twoPixelImage(uint32_t left, uint32_t right) {
+  CGContextRef bitmap = CGBitmapContextCreate(2, 1);
+  uint32_t colours[2] = {left, right};
+  for (int x = 0; x < 2; ++x) {
+    uint32_t colour = colours[x];
+    CGContextSetRGBFillColor(bitmap, (colour >> 16 & 0xff) / 255.0, (colour >> 8 & 0xff) / 255.0,
+                             (colour & 0xff) / 255.0, (colour >> 24) / 255.0);
+    CGContextFillRect(bitmap, CGRectMake(x, 0, 1, 1));
+  }
+  std::shared_ptr<CGImage> image(CGBitmapContextCreateImage(bitmap), CGImageRelease);
+  CGContextRelease(bitmap);
+  return image;
+}
+
+uint32_t pixelOf(CGImageRef image, int x, int y) {
+  cairo_surface_t* surface = CGImageGetCairoSurface(image);
+  const uint8_t* row = cairo_image_surface_get_data(surface) +
+                       static_cast<ptrdiff_t>(y) * cairo_image_surface_get_stride(surface);
+  return reinterpret_cast<const uint32_t*>(row)[x];
+}
+
+TEST(CGBitmapContext, MakesImagesThatKeepWhatWasDrawnAndOutliveTheContext) {
+  CGContextRef bitmap = CGBitmapContextCreate(3, 2);
+  ASSERT_NE(bitmap, nullptr);
+  CGContextSetRGBFillColor(bitmap, 1, 0, 0, 1);
+  CGContextFillRect(bitmap, CGRectMake(0, 0, 1, 2));
+  CGImageRef first = CGBitmapContextCreateImage(bitmap);
+  CGContextSetRGBFillColor(bitmap, 0, 0, 1, 1);
+  CGContextFillRect(bitmap, CGRectMake(0, 0, 3, 2));
+  CGImageRef second = CGBitmapContextCreateImage(bitmap);
+  CGContextRelease(bitmap);
+
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(CGImageGetWidth(first), 3u);
+  EXPECT_EQ(CGImageGetHeight(first), 2u);
+  EXPECT_EQ(pixelOf(first, 0, 1), kRed);
+  EXPECT_EQ(pixelOf(first, 2, 1), kClear) << "later drawing left the first image alone";
+  EXPECT_EQ(pixelOf(second, 0, 0), kBlue);
+  // A retained image survives its creator's release.
+  EXPECT_EQ(CGImageRetain(second), second);
+  CGImageRelease(second);
+  EXPECT_EQ(pixelOf(second, 2, 1), kBlue);
+  CGImageRelease(second);
+  CGImageRelease(first);
+}
+
+TEST(CGBitmapContext, RefusesSizesAndContextsItCannotServe) {
+  Canvas canvas;
+  cairo_surface_t* alphaOnly = cairo_image_surface_create(CAIRO_FORMAT_A8, 4, 4);
+
+  EXPECT_EQ(CGBitmapContextCreate(0, 5), nullptr);
+  EXPECT_EQ(CGBitmapContextCreate(5, 40000), nullptr);
+  EXPECT_EQ(CGBitmapContextCreateImage(canvas.context()), nullptr)
+      << "a context drawing into someone else's pixels";
+  EXPECT_EQ(CGBitmapContextCreateImage(nullptr), nullptr);
+  EXPECT_EQ(CGImageCreateWithCairoSurface(alphaOnly), nullptr);
+  EXPECT_EQ(CGImageGetWidth(nullptr), 0u);
+  CGImageRelease(CGImageRetain(nullptr));
+  cairo_surface_destroy(alphaOnly);
+}
+
+TEST(CGContext, DrawsImagesStretchedAtTheInterpolationQuality) {
+  auto image = twoPixelImage(kRed, kBlue);
+  struct Case {
+    CGInterpolationQuality quality;
+    bool blendsAtTheSeam;
+  } cases[] = {{kCGInterpolationNone, false}, {kCGInterpolationDefault, true}};
+  for (const Case& c : cases) {
+    Canvas canvas;
+    CGContextSetInterpolationQuality(canvas.context(), c.quality);
+    CGContextDrawImage(canvas.context(), CGRectMake(0, 0, 20, 10), image.get());
+
+    EXPECT_EQ(canvas.pixel(0, 0), kRed) << "edges stay sharp, quality " << c.quality;
+    EXPECT_EQ(canvas.pixel(19, 9), kBlue) << c.quality;
+    EXPECT_EQ(canvas.pixel(5, 15), kClear) << "nothing below the rectangle, " << c.quality;
+    bool pure = canvas.pixel(9, 5) == kRed && canvas.pixel(10, 5) == kBlue;
+    EXPECT_EQ(!pure, c.blendsAtTheSeam) << c.quality;
+  }
+}
+
+TEST(CGContext, ClippingToAMaskShowsLaterDrawingOnlyWhereItIsOpaqueUntilRestored) {
+  auto mask = twoPixelImage(kBlue, kClear);
+  Canvas canvas;
+  CGContextRef c = canvas.context();
+  CGContextSetInterpolationQuality(c, kCGInterpolationNone);
+
+  CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+  CGContextSaveGState(c);
+  CGContextClipToMask(c, CGRectMake(0, 0, 20, 10), mask.get());
+  CGContextFillRect(c, CGRectMake(0, 0, 20, 20));
+  CGContextSetStrokeColorWithColor(c, CGColor{0, 0, 1, 1});
+  CGContextSetLineWidth(c, 2);
+  CGContextMoveToPoint(c, 0, 8);
+  CGContextAddLineToPoint(c, 20, 8);
+  CGContextStrokePath(c);
+  CGContextRestoreGState(c);
+  CGContextFillRect(c, CGRectMake(0, 15, 20, 5));
+
+  EXPECT_EQ(canvas.pixel(3, 3), kRed) << "the mask's colour does not count, only its alpha";
+  EXPECT_EQ(canvas.pixel(15, 3), kClear) << "transparent in the mask";
+  EXPECT_EQ(canvas.pixel(5, 12), kClear) << "outside the mask's rectangle";
+  EXPECT_EQ(canvas.pixel(3, 8), kBlue) << "strokes go through the mask too";
+  EXPECT_EQ(canvas.pixel(15, 8), kClear);
+  EXPECT_EQ(canvas.pixel(15, 17), kRed) << "restoring took the mask away";
+
+  Canvas empty;
+  CGContextClipToMask(empty.context(), CGRectMake(0, 0, 20, 20), nullptr);
+  CGContextFillRect(empty.context(), CGRectMake(0, 0, 20, 20));
+  EXPECT_EQ(empty.pixel(10, 10), kClear) << "nothing shows through no mask";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "TestImages.h"
 #include "foundation/NSData.h"
 #include "foundation/RunLoop.h"
+#include "quartz/CGBitmapContext.h"
 #include "quartz/CGContext+Private.h"
 #include "render/ImageComparison.h"
 #include "render/Renderer.h"
@@ -293,6 +294,41 @@ TEST_F(Render, AnAspectFilledImageOverflowsUnlessTheViewClipsIt) {
   renderer.renderFrame();
   EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 50, 120), 0, 160, 0));
   expectSameAsFullRender(renderer);
+}
+
+TEST_F(Render, ALayersContentsImageStretchesOverItsBoundsAndIsRedrawnWhenReplaced) {
+  // Two columns of one pixel each, drawn through a bitmap context as a layer's image is made.
+  auto columns = [](CGColor left, CGColor right) {
+    CGContextRef bitmap = CGBitmapContextCreate(2, 1);
+    CGContextSetFillColorWithColor(bitmap, left);
+    CGContextFillRect(bitmap, CGRectMake(0, 0, 1, 1));
+    CGContextSetFillColorWithColor(bitmap, right);
+    CGContextFillRect(bitmap, CGRectMake(1, 0, 1, 1));
+    std::shared_ptr<CGImage> image(CGBitmapContextCreateImage(bitmap), CGImageRelease);
+    CGContextRelease(bitmap);
+    return image;
+  };
+  auto window = shownWindow(UIColor::whiteColor());
+  auto view = viewWith(CGRectMake(40, 40, 100, 50));
+  window->addSubview(view);
+  auto redBlue = columns({1, 0, 0, 1}, {0, 0, 1, 1});
+  view->layer()->setContents(redBlue.get());
+  redBlue.reset();  // the layer keeps its own reference
+  render::ScreenRenderer renderer(kOneX);
+  renderer.renderFrame();
+
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 45, 65), 255, 0, 0));
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 135, 65), 0, 0, 255));
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 90, 95), 255, 255, 255));
+
+  view->layer()->setContents(columns({0, 0.6, 0, 1}, {0, 0.6, 0, 1}).get());
+  renderer.renderFrame();
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 135, 65), 0, 153, 0));
+  expectSameAsFullRender(renderer);
+
+  view->layer()->setContents(nullptr);
+  renderer.renderFrame();
+  EXPECT_TRUE(isColour(pixelAt(renderer.surface(), 45, 65), 255, 255, 255));
 }
 
 TEST_F(Render, LabelsWrapAndTruncateTheirText) {

@@ -13,6 +13,7 @@
 #include "TemporaryDeviceRoot.h"
 #include "TestImages.h"
 #include "foundation/DeviceRoot.h"
+#include "quartz/CGImage+Private.h"
 #include "uikit/UIBlurEffect.h"
 #include "uikit/UIImage.h"
 #include "uikit/UIImageView.h"
@@ -128,7 +129,7 @@ std::shared_ptr<NSData> dataOf(const Bytes& bytes) {
 }
 
 RGBA pixelAt(const std::shared_ptr<UIImage>& image, int x, int y) {
-  cairo_surface_t* surface = image->surface();
+  cairo_surface_t* surface = CGImageGetCairoSurface(image->CGImage());
   cairo_surface_flush(surface);
   const auto* row =
       cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
@@ -211,7 +212,9 @@ TEST_F(ImageFiles, LoadWithThePixelSizeAndTheScaleOfTheFileFound) {
     EXPECT_EQ(image->size(), c.size) << c.path;
     EXPECT_EQ(image->scale(), c.scale) << c.path;
     EXPECT_EQ(image->renderingMode(), UIImageRenderingModeAutomatic) << c.path;
-    EXPECT_EQ(cairo_image_surface_get_format(image->surface()), CAIRO_FORMAT_ARGB32) << c.path;
+    EXPECT_EQ(cairo_image_surface_get_format(CGImageGetCairoSurface(image->CGImage())),
+              CAIRO_FORMAT_ARGB32)
+        << c.path;
   }
 }
 
@@ -414,7 +417,7 @@ TEST(ImageRenderingMode, AVariantInAnotherModeSharesThePixelsAndLeavesTheOrigina
   EXPECT_EQ(templ->renderingMode(), UIImageRenderingModeAlwaysTemplate);
   EXPECT_EQ(back->renderingMode(), UIImageRenderingModeAlwaysOriginal);
   EXPECT_EQ(original->renderingMode(), UIImageRenderingModeAutomatic);
-  EXPECT_EQ(templ->surface(), original->surface());
+  EXPECT_EQ(templ->CGImage(), original->CGImage());
   EXPECT_EQ(templ->size(), original->size());
   EXPECT_EQ(templ->scale(), 3);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/NSNumber.h"
+#include "quartz/CGContext+Private.h"
 #include "runtime/RuntimeError.h"
 #include "uikit/NSAttributedString.h"
 #include "uikit/NSParagraphStyle.h"
@@ -363,8 +364,10 @@ TEST(TextLayout, DrawsItsLinesInsideTheRectangleItMeasures) {
       static_cast<int>((size.height + 2 * margin) * scale));
   cairo_t* cr = cairo_create(surface);
   cairo_scale(cr, scale, scale);
+  CGContextRef context = CGContextCreateWithCairo(cr);
 
-  layout.draw(cr, CGPointMake(margin, margin));
+  layout.draw(context, CGPointMake(margin, margin));
+  CGContextRelease(context);
   cairo_surface_flush(surface);
   std::vector<int> inkPerLine(static_cast<size_t>(layout.lineCount()), 0);
   int outside = 0;

@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "quartz/CGGeometry.h"
-
-class UIView;
+#include "uikit/Forward.h"
 
 namespace sim {
 

@@ -5,11 +5,10 @@
 
 #include <memory>
 
+#include "foundation/Forward.h"
 #include "foundation/NSString.h"
 #include "foundation/NSURL.h"
-
-class NSData;
-class UIViewController;
+#include "uikit/Forward.h"
 
 // The thread's first other user, as of the latest opening of the options alert (nil when the
 // thread had none).

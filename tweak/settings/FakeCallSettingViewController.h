@@ -9,12 +9,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "foundation/Forward.h"
 #include "settings/TDHeaderView.h"
 #include "uikit/UIImagePickerController.h"
 #include "uikit/UITableView.h"
 #include "uikit/UIViewController.h"
-
-class NSString;
 
 class FakeCallSettingViewController : public UIViewController,
                                       public UITableViewDataSource,
