@@ -24,7 +24,9 @@ constexpr double kContentMargin = 4;
 // Continuous corners start about 1.53 radii from the corner.
 constexpr double kCornerReach = 1.6;
 
-// The views of the platform that draw something of their own in drawRect:.
+// The views that draw something of their own in drawRect: (the platform's; the add-on's views
+// only arrange these). A view class that draws must be named here, or its drawing is taken for
+// flat colour.
 bool drawsContent(const UIView* view) {
   return view && (dynamic_cast<const UILabel*>(view) || dynamic_cast<const UIImageView*>(view) ||
                   dynamic_cast<const UITextView*>(view) || dynamic_cast<const UITextField*>(view) ||
@@ -69,8 +71,6 @@ void VerticalChanges::visit(const CALayer& layer, UIUserInterfaceStyle inherited
     cairo_matrix_multiply(&toDevice, &unplaced, &parentToDevice);
   }
   const CGRect extent = render::transformedBounds(toDevice, state.bounds);
-  // Nothing of the subtree can reach the area: culled the way the painter is not, but a subtree
-  // wholly outside changes nothing in it. Subtrees that are not clipped may overhang.
   const double scale = std::sqrt(std::abs(toDevice.xx * toDevice.yy - toDevice.xy * toDevice.yx));
   const bool turned = toDevice.xy != 0 || toDevice.yx != 0;
   const bool flat = state.opacity >= 1 || layer.sublayers().empty();
