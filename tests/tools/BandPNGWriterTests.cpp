@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -239,6 +240,27 @@ TEST_F(BandPNGWriterTest, RowsKnownToRepeatOrChangeInSpansReadBackAsThePicture) 
     }
     EXPECT_EQ(wrong, 0);
     cairo_surface_destroy(read);
+  }
+
+  // Repeated rows cost some bytes for every 258 of a row: a wide picture of them needs room.
+  {
+    constexpr int kWide = 30000, kRows = 400;
+    const std::vector<uint32_t> flat(kWide, 0xFF336699u);
+    std::vector<Row> wide(kRows, Row::repeat());
+    wide[0] = Row::whole(flat.data());
+    const fs::path out = folder_ / "wide.png";
+    std::string error;
+    BandPNGWriter writer(1);
+    ASSERT_TRUE(writer.open(out.string(), error)) << error;
+    ASSERT_TRUE(writer.begin(kWide, kRows));
+    ASSERT_TRUE(writer.writeRows(wide));
+    ASSERT_TRUE(writer.finish(error)) << error;
+    std::vector<unsigned char> raw;
+    ASSERT_TRUE(inflateImageData(out, raw));
+    ASSERT_EQ(raw.size(), static_cast<size_t>(kRows) * (1 + 3 * kWide));
+    // The last row, undone from its "Up" filter, is the first.
+    EXPECT_EQ(raw[raw.size() - 3 * kWide - 1], 2);
+    EXPECT_EQ(std::count(raw.end() - 3 * kWide, raw.end(), 0), 3 * kWide);
   }
 
   // A band that does not start with a whole row has nothing to stand on.

@@ -171,7 +171,10 @@ struct BandPNGWriter::Slice {
     const size_t rowBytes = 1 + 3 * static_cast<size_t>(width);
     // Nine bits a byte at worst, the 4-byte chunk type ahead, the block's ends behind.
     size_t needed = 4 + 64;
-    for (size_t i = 0; i < count; ++i) needed += rows[i].pixels ? rowBytes * 9 / 8 + 8 : 64;
+    // A repeated row is runs of 258 zeros, 13 bits each.
+    for (size_t i = 0; i < count; ++i) {
+      needed += rows[i].pixels ? rowBytes * 9 / 8 + 8 : rowBytes / 128 + 16;
+    }
     if (capacity < needed) {
       out.reset(new unsigned char[needed]);
       capacity = needed;
