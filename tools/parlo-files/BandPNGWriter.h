@@ -4,7 +4,7 @@
 // blocks ending on a byte boundary, so the slices join into one zlib stream and each becomes one
 // IDAT chunk. Rows are coded with fixed Huffman codes, literals and runs only: a chat is mostly
 // flat colour. A row the caller knows to repeat the one above is "Up" filtered without being
-// read: all zeros, a handful of codes. A row that differs from the one above only in a span is
+// read: all zeros, a handful of codes. A row that differs from the one above only in spans is
 // "Up" filtered there and zero elsewhere; a row standing on its own is not filtered, so a slice
 // needs no row before its first. The Adler-32 of the stream is kept per slice and combined.
 #pragma once
