@@ -111,8 +111,8 @@ class ChatRender : public ::testing::Test {
   fs::path chatFile_;
 };
 
-// The whole chat drawn the plain way, in the tool's bands of 300 points, every pixel of each band
-// painted: what the picture must be, however the tool finds which pixels repeat.
+// The whole chat drawn the plain way: the table tall enough to show every row at once, every pixel
+// painted. What the picture must be, however the tool bands it and finds which pixels repeat.
 Surface paintEveryPixel(const NSMutableArray& records, UIUserInterfaceStyle style,
                         const std::shared_ptr<UIImage>& avatar) {
   UIScreen::mainScreen()->setUserInterfaceStyle(style);
@@ -124,8 +124,10 @@ Surface paintEveryPixel(const NSMutableArray& records, UIUserInterfaceStyle styl
   for (const id& record : records.objects()) messages->addObject(record);
   auto table = screen->tableView();
   table->setContentInset(UIEdgeInsetsZero);
-  table->setFrame(CGRectMake(0, 0, 390, 300));
   table->reloadData();
+  table->layoutIfNeeded();
+  table->setFrame(CGRectMake(0, 0, 390, table->contentSize().height));
+  table->setContentOffset(CGPointZero);
   table->layoutIfNeeded();
   const int height = static_cast<int>(std::ceil(table->contentSize().height * 3 - 1e-6));
   Surface picture(render::createPixelSurface(1170, height), cairo_surface_destroy);
@@ -135,19 +137,10 @@ Surface paintEveryPixel(const NSMutableArray& records, UIUserInterfaceStyle styl
               UITraitCollection::traitCollectionWithUserInterfaceStyle(style))
           ->CGColor();
   cairo_t* cr = cairo_create(picture.get());
-  for (int band = 0; band * 900 < height; ++band) {
-    table->setContentOffset(CGPointMake(0, band * 300.0));
-    table->layoutIfNeeded();
-    cairo_save(cr);
-    cairo_rectangle(cr, 0, band * 900, 1170, 900);
-    cairo_clip(cr);
-    cairo_translate(cr, 0, band * 900);
-    cairo_set_source_rgb(cr, background.red, background.green, background.blue);
-    cairo_paint(cr);
-    cairo_scale(cr, 3, 3);
-    render::LayerPainter(cr).paintLayerUnplaced(*table->layer(), style);
-    cairo_restore(cr);
-  }
+  cairo_set_source_rgb(cr, background.red, background.green, background.blue);
+  cairo_paint(cr);
+  cairo_scale(cr, 3, 3);
+  render::LayerPainter(cr).paintLayerUnplaced(*table->layer(), style);
   cairo_destroy(cr);
   cairo_surface_flush(picture.get());
   return picture;
@@ -334,4 +327,71 @@ TEST_F(ChatRender, RowsOneCharacterOrALikeApartAreEachTheChatScreensOwn) {
     EXPECT_GT(largest, 64);
   }
   window->setHidden(true);
+}
+
+// The tool scrolls through the chat in bands of 300 points. A row drawn a little outside its own
+// frame (a bubble starts 2 points above its row, and its edge is antialiased a pixel further)
+// must be whole however the row and the band boundary fall: each pixel row across the boundary is
+// the chat screen's own at that place.
+TEST_F(ChatRender, ABubbleAcrossABandBoundaryIsTheChatScreensOwn) {
+  // Rows of fixed height (calls 73 points, time headers 40, below the profile block's 278) put
+  // the row of interest where wanted.
+  const struct {
+    const char* what;
+    int calls, headers;
+    const char* type;
+    double boundary, rowTop;
+  } cases[] = {
+      {"bubble at the boundary", 8, 1, "INCOMING", 900, 902},
+      {"bubble a point below it", 5, 14, "INCOMING", 1200, 1203},
+      {"bubble a point above it, its row below", 11, 3, "OUTGOING", 1200, 1201},
+      {"row at the boundary, bubble above it", 14, 5, "INCOMING", 1500, 1500},
+      {"call card at the boundary", 14, 5, "INCOMING-ENDED-CALL", 1500, 1500},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.what);
+    records_->removeAllObjects();
+    for (int i = 0; i < test.calls; ++i) add("17:20", "OUTGOING-ENDED-CALL", false, false);
+    for (int i = 0; i < test.headers; ++i) add("Today 17:16", "TIME-HEADER", false, false);
+    add("Are you coming to the rooftop thing tonight?", test.type, false, false);
+    for (int i = 0; i < 8; ++i) add("See you at the station", "OUTGOING", false, false);
+    save();
+    UIScreen::mainScreen()->setUserInterfaceStyle(UIUserInterfaceStyleLight);
+    auto screen =
+        ParloFakeChatViewController::alloc()->initWithUsername(NSString::string("maya"), nullptr);
+    auto window = UIWindow::alloc()->init();
+    window->setRootViewController(screen);
+    window->makeKeyAndVisible();
+    window->layoutIfNeeded();
+    RunLoop::advance(1);
+    auto table = screen->tableView();
+    const CGRect rect =
+        table->rectForRowAtIndexPath(NSIndexPath::indexPathForRow(test.calls + test.headers, 0));
+    ASSERT_EQ(rect.origin.y, test.rowTop);
+    // The boundary halfway down the screen, clear of the bar and the input.
+    table->setContentOffset(CGPointMake(0, test.boundary - 400));
+    window->layoutIfNeeded();
+    Surface snapshot(render::renderScreen(), cairo_surface_destroy);
+    const int shift = static_cast<int>(
+        std::lround((rect.origin.y - table->contentOffset().y - rect.origin.y) * 3));
+
+    const fs::path out = root_.folder() / "boundary.png";
+    const auto run = render(out, "light");
+
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    Surface picture = loadPNG(out);
+    ASSERT_EQ(cairo_surface_status(picture.get()), CAIRO_STATUS_SUCCESS);
+    const int boundary = static_cast<int>(test.boundary * 3);
+    for (int y = boundary - 12; y < boundary + 12; ++y) {
+      EXPECT_LE(rowDifference(picture.get(), y, snapshot.get(), y + shift), 2) << "pixel row " << y;
+    }
+    // And drawing only what may differ from the row above loses nothing there either.
+    Surface expected = paintEveryPixel(*records_, UIUserInterfaceStyleLight, nullptr);
+    ASSERT_EQ(cairo_image_surface_get_height(picture.get()),
+              cairo_image_surface_get_height(expected.get()));
+    for (int y = 0; y < cairo_image_surface_get_height(expected.get()); ++y) {
+      ASSERT_EQ(rowDifference(picture.get(), y, expected.get(), y), 0) << "pixel row " << y;
+    }
+    window->setHidden(true);
+  }
 }

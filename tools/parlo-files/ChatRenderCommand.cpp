@@ -45,6 +45,11 @@ constexpr double kWidth = 390;
 // Points of chat drawn at a time: 1170 x 900 pixels, about 4 MB. A band this small stays in the
 // processor's caches from drawing to compressing; bands four times taller took half as long again.
 constexpr double kBandHeight = 300;
+// The table lays out only the rows it shows, but a row draws a little outside its frame (a bubble
+// starts 2 points above its row, its edge antialiased a pixel further): each band is drawn with the
+// table showing this much more above and below it, so that a row across a boundary is whole in
+// both bands. Whole device pixels, so the band's pixels fall where a snapshot's do.
+constexpr double kOverhang = 8;
 
 struct RenderOptions {
   std::string file, out, recipient, avatar, deviceRoot;
@@ -209,7 +214,7 @@ int renderChat(Arguments arguments) {
   for (const id& record : records->objects()) messages->addObject(record);
   auto table = screen->tableView();
   table->setContentInset(UIEdgeInsetsZero);
-  table->setFrame(CGRectMake(0, 0, kWidth, kBandHeight));
+  table->setFrame(CGRectMake(0, 0, kWidth, kBandHeight + 2 * kOverhang));
   table->reloadData();
   table->layoutIfNeeded();
 
@@ -271,12 +276,14 @@ int renderChat(Arguments arguments) {
       std::unique_lock lock(mutex);
       changed.wait(lock, [&] { return handed != band && encoding != band; });
     }
-    table->setContentOffset(CGPointMake(0, top));
+    table->setContentOffset(CGPointMake(0, top - kOverhang));
     table->layoutIfNeeded();
     const int rows = std::min(pixelHeight - written, cairo_image_surface_get_height(band));
     written += rows;
+    // The band's first row is the overhang's height below the table's top.
     cairo_matrix_t toDevice;
-    cairo_matrix_init_scale(&toDevice, kScale, kScale);
+    cairo_matrix_init_translate(&toDevice, 0, -kOverhang * kScale);
+    cairo_matrix_scale(&toDevice, kScale, kScale);
     BandPlan& plan = plans[band == bands[0] ? 0 : 1];
     plan = planBand(
         VerticalChanges::of(*table->layer(), style, toDevice, CGRectMake(0, 0, pixelWidth, rows)),
@@ -289,7 +296,7 @@ int renderChat(Arguments arguments) {
     cairo_clip(cr);
     cairo_set_source_rgb(cr, background.red, background.green, background.blue);
     cairo_paint(cr);
-    cairo_scale(cr, kScale, kScale);
+    cairo_set_matrix(cr, &toDevice);
     render::LayerPainter painter(cr);
     painter.setCullRects(plan.drawn);
     painter.paintLayerUnplaced(*table->layer(), style);
