@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -153,6 +154,123 @@ TEST_F(BandPNGWriterTest, PicturesReadBackPixelForPixel) {
     EXPECT_EQ(wrong, 0);
     cairo_surface_destroy(read);
   }
+}
+
+// Rows described the way the chat picture describes them: whole rows, rows that repeat the one
+// above, and rows where only spans change. The buffer outside the spans, and every repeated row,
+// holds garbage: the writer must not read it.
+TEST_F(BandPNGWriterTest, RowsKnownToRepeatOrChangeInSpansReadBackAsThePicture) {
+  using Row = BandPNGWriter::Row;
+  using Span = BandPNGWriter::Span;
+  constexpr int kWidth = 97, kHeight = 400;
+  constexpr uint32_t kGarbage = 0xFF13579B;
+  // The picture: flat rows, with a moving block and a second one on the right now and then, so
+  // rows change in one span or two, and runs of rows repeat.
+  auto pixel = [](int x, int y) -> uint32_t {
+    const bool block = y % 50 < 30 && x >= (y / 3) % 40 && x < (y / 3) % 40 + 20;
+    const bool right = y % 70 > 40 && x >= 80 && x < 90;
+    if (block) return 0xFF000000u | static_cast<uint32_t>(y * 2654435761u >> 8 & 0xFFFFFF);
+    if (right) return 0xFF405060u + static_cast<uint32_t>(y % 5);
+    return 0xFFF2F2F7u;
+  };
+  std::vector<uint32_t> buffer(static_cast<size_t>(kWidth * kHeight), kGarbage);
+  std::vector<Span> spans(static_cast<size_t>(2 * kHeight));
+  std::vector<Row> rows;
+  int repeated = 0, twoSpans = 0;
+  for (int y = 0; y < kHeight; ++y) {
+    uint32_t* row = buffer.data() + y * kWidth;
+    bool same = y > 0;
+    for (int x = 0; x < kWidth && y > 0; ++x) same = same && pixel(x, y) == pixel(x, y - 1);
+    if (y == 0 || y % 90 == 0) {
+      for (int x = 0; x < kWidth; ++x) row[x] = pixel(x, y);
+      rows.push_back(Row::whole(row));
+    } else if (same) {
+      rows.push_back(Row::repeat());
+      ++repeated;
+    } else {
+      // The columns that differ from the row above, as the caller would know them, a little
+      // wider; only they are filled in.
+      Span* first = &spans[static_cast<size_t>(2 * y)];
+      int count = 0;
+      for (int x = 0; x < kWidth; ++x) {
+        if (pixel(x, y) == pixel(x, y - 1)) continue;
+        const int from = std::max(0, x - 2), to = std::min(kWidth, x + 3);
+        if (count > 0 && from <= first[count - 1].to) {
+          first[count - 1].to = to;
+        } else if (count < 2) {
+          first[count++] = {from, to};
+        } else {
+          first[1].to = to;
+        }
+      }
+      for (int i = 0; i < count; ++i) {
+        for (int x = first[i].from; x < first[i].to; ++x) row[x] = pixel(x, y);
+      }
+      twoSpans += count == 2;
+      rows.push_back(Row::changed(row, first, count));
+    }
+  }
+  ASSERT_GT(repeated, 50);
+  ASSERT_GT(twoSpans, 10);
+
+  for (unsigned threads : {1u, 3u}) {
+    SCOPED_TRACE(threads);
+    const fs::path out = folder_ / "described.png";
+    std::string error;
+    BandPNGWriter writer(threads);
+    ASSERT_TRUE(writer.open(out.string(), error)) << error;
+    ASSERT_TRUE(writer.begin(kWidth, kHeight));
+    // In two calls, the second starting on a whole row as a band does.
+    const std::vector<Row> top(rows.begin(), rows.begin() + 180),
+        rest(rows.begin() + 180, rows.end());
+    ASSERT_TRUE(writer.writeRows(top));
+    ASSERT_TRUE(writer.writeRows(rest));
+    ASSERT_TRUE(writer.finish(error)) << error;
+
+    std::vector<unsigned char> raw;
+    ASSERT_TRUE(inflateImageData(out, raw));
+    cairo_surface_t* read = cairo_image_surface_create_from_png(out.c_str());
+    ASSERT_EQ(cairo_surface_status(read), CAIRO_STATUS_SUCCESS);
+    const unsigned char* data = cairo_image_surface_get_data(read);
+    const int stride = cairo_image_surface_get_stride(read);
+    int wrong = 0;
+    for (int y = 0; y < kHeight; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(data + y * stride);
+      for (int x = 0; x < kWidth; ++x) wrong += (row[x] & 0xFFFFFF) != (pixel(x, y) & 0xFFFFFF);
+    }
+    EXPECT_EQ(wrong, 0);
+    cairo_surface_destroy(read);
+  }
+
+  // Repeated rows cost some bytes for every 258 of a row: a wide picture of them needs room.
+  {
+    constexpr int kWide = 30000, kRows = 400;
+    const std::vector<uint32_t> flat(kWide, 0xFF336699u);
+    std::vector<Row> wide(kRows, Row::repeat());
+    wide[0] = Row::whole(flat.data());
+    const fs::path out = folder_ / "wide.png";
+    std::string error;
+    BandPNGWriter writer(1);
+    ASSERT_TRUE(writer.open(out.string(), error)) << error;
+    ASSERT_TRUE(writer.begin(kWide, kRows));
+    ASSERT_TRUE(writer.writeRows(wide));
+    ASSERT_TRUE(writer.finish(error)) << error;
+    std::vector<unsigned char> raw;
+    ASSERT_TRUE(inflateImageData(out, raw));
+    ASSERT_EQ(raw.size(), static_cast<size_t>(kRows) * (1 + 3 * kWide));
+    // The last row, undone from its "Up" filter, is the first.
+    EXPECT_EQ(raw[raw.size() - 3 * kWide - 1], 2);
+    EXPECT_EQ(std::count(raw.end() - 3 * kWide, raw.end(), 0), 3 * kWide);
+  }
+
+  // A band that does not start with a whole row has nothing to stand on.
+  std::string error;
+  BandPNGWriter writer(1);
+  ASSERT_TRUE(writer.open((folder_ / "refused.png").string(), error));
+  ASSERT_TRUE(writer.begin(kWidth, 2));
+  EXPECT_FALSE(writer.writeRows(std::vector<Row>{Row::repeat(), Row::repeat()}));
+  EXPECT_FALSE(writer.finish(error));
+  EXPECT_FALSE(fs::exists(folder_ / "refused.png"));
 }
 
 TEST_F(BandPNGWriterTest, FailuresLeaveTheOlderPicture) {

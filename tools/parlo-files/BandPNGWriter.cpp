@@ -7,6 +7,7 @@
 #include <array>
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <thread>
 
@@ -17,6 +18,8 @@ constexpr uint32_t kAdlerModulus = 65521;
 constexpr size_t kMaxSliceInput = size_t{1} << 28;
 // Below this many rows a slice is not worth a thread.
 constexpr int kMinSliceRows = 32;
+// The distance code of three bytes back, bit-reversed, to put over distance 1's zero bits.
+constexpr uint32_t kDistance3 = 0b01000;
 
 uint32_t reversed(uint32_t code, unsigned length) {
   uint32_t result = 0;
@@ -31,6 +34,7 @@ struct FixedCodes {
   std::array<uint8_t, 256> literalBits{};
   std::array<uint32_t, 259> match{};
   std::array<uint8_t, 259> matchBits{};
+  std::array<uint8_t, 259> lengthBits{};  // of the length code and its extra bits
 
   FixedCodes() {
     for (uint32_t value = 0; value < 256; ++value) {
@@ -54,6 +58,7 @@ struct FixedCodes {
       // Distance 1 is code 0: five zero bits after the extra bits.
       match[length] = reversed(code, bits) | (length - kBase[index]) << bits;
       matchBits[length] = static_cast<uint8_t>(bits + kExtra[index] + 5);
+      lengthBits[length] = static_cast<uint8_t>(bits + kExtra[index]);
     }
   }
 };
@@ -109,6 +114,47 @@ size_t runLength(const unsigned char* p, size_t limit, unsigned char value) {
   return n;
 }
 
+// How many bytes from `p` equal those from `q`, up to `limit`, eight at a time.
+size_t matchLength(const unsigned char* p, const unsigned char* q, size_t limit) {
+  size_t n = 0;
+  for (; n + 8 <= limit; n += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, p + n, 8);
+    std::memcpy(&y, q + n, 8);
+    if (const uint64_t differs = x ^ y) {
+      const int bits = std::endian::native == std::endian::little ? std::countr_zero(differs)
+                                                                  : std::countl_zero(differs);
+      return n + static_cast<size_t>(bits) / 8;
+    }
+  }
+  while (n < limit && p[n] == q[n]) ++n;
+  return n;
+}
+
+// How many pixels from `p` have the colours of those from `q`, up to `limit`, two at a time.
+int samePixels(const uint32_t* p, const uint32_t* q, int limit) {
+  constexpr uint64_t kColours = 0x00FFFFFF00FFFFFFull;
+  int n = 0;
+  for (; n + 2 <= limit; n += 2) {
+    uint64_t x, y;
+    std::memcpy(&x, p + n, 8);
+    std::memcpy(&y, q + n, 8);
+    if ((x ^ y) & kColours) break;
+  }
+  while (n < limit && ((p[n] ^ q[n]) & 0xFFFFFF) == 0) ++n;
+  return n;
+}
+
+// The red, green and blue bytes of 0x00RRGGBB in that order, with one store whose fourth byte
+// lands where the next pixel goes.
+void storeRGB(unsigned char* f, uint32_t rgb) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(f, &rgb, 4);
+  } else {
+    for (int i = 0; i < 4; ++i) f[i] = static_cast<unsigned char>(rgb >> (8 * i));
+  }
+}
+
 }  // namespace
 
 // One slice of a band: its compressed bytes with room for the worst case, and the Adler-32 of
@@ -117,37 +163,41 @@ struct BandPNGWriter::Slice {
   std::unique_ptr<unsigned char[]> out;
   size_t capacity = 0, size = 0, inputBytes = 0;
   uint32_t adler = 1, crc = 0;
-  std::vector<unsigned char> filtered;
-  std::vector<uint32_t> zeros;  // the row above the picture's first
+  std::vector<unsigned char> bytes;
+  std::vector<uint32_t> current;  // the row above as the rows so far left it
 
-  void encode(const unsigned char* data, long stride, int first, int rows, int width,
-              const uint32_t* above) {
+  // The first row is whole.
+  void encode(const Row* rows, size_t count, int width) {
     const size_t rowBytes = 1 + 3 * static_cast<size_t>(width);
     // Nine bits a byte at worst, the 4-byte chunk type ahead, the block's ends behind.
-    const size_t needed = 4 + static_cast<size_t>(rows) * (rowBytes * 9 / 8 + 8) + 64;
+    size_t needed = 4 + 64;
+    // A repeated row is runs of 258 zeros, 13 bits each.
+    for (size_t i = 0; i < count; ++i) {
+      needed += rows[i].pixels ? rowBytes * 9 / 8 + 8 : rowBytes / 128 + 16;
+    }
     if (capacity < needed) {
       out.reset(new unsigned char[needed]);
       capacity = needed;
     }
     // A spare byte for the last pixel's store.
-    filtered.resize(rowBytes + 1);
-    if (!above) zeros.assign(static_cast<size_t>(width), 0);
+    bytes.resize(rowBytes + 1);
+    current.resize(static_cast<size_t>(width));
     std::memcpy(out.get(), "IDAT", 4);
     const FixedCodes& codes = fixedCodes();
     BitWriter bits(out.get() + 4);
     uint64_t a = 1, b = 0;
-    auto literal = [&](unsigned char value) {
-      bits.put(codes.literal[value], codes.literalBits[value]);
+    auto sum = [&](unsigned char value) {
       a += value;
       if (a >= kAdlerModulus) a -= kAdlerModulus;
       b += a;
       if (b >= kAdlerModulus) b -= kAdlerModulus;
     };
+    auto literal = [&](unsigned char value) {
+      bits.put(codes.literal[value], codes.literalBits[value]);
+      sum(value);
+    };
     // `count` more copies of the byte just written, as matches at distance 1.
-    auto repeat = [&](unsigned char value, size_t count) {
-      b = (b + count % kAdlerModulus * a + value * (count * (count + 1) / 2 % kAdlerModulus)) %
-          kAdlerModulus;
-      a = (a + count % kAdlerModulus * value) % kAdlerModulus;
+    auto runs = [&](unsigned char value, size_t count) {
       for (; count >= 3;) {
         const size_t length = std::min<size_t>(count, 258);
         bits.put(codes.match[length], codes.matchBits[length]);
@@ -155,44 +205,97 @@ struct BandPNGWriter::Slice {
       }
       for (; count > 0; --count) bits.put(codes.literal[value], codes.literalBits[value]);
     };
-
-    bits.put(0b010, 3);  // not the last block; fixed codes
-    for (int y = first; y < first + rows; ++y) {
-      const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<long>(y) * stride);
-      literal(2);  // filter "Up"
-      if (above && std::memcmp(row, above, static_cast<size_t>(width) * 4) == 0) {
-        literal(0);
-        repeat(0, rowBytes - 2);
-      } else {
-        // Byte by byte differences of two pixels at once in a word, without borrows between
-        // bytes; the red, green and blue bytes are stored in that order with one store, the
-        // spare byte landing where the next pixel goes.
-        constexpr uint32_t kHigh = 0x80808080u;
-        const uint32_t* over = above ? above : zeros.data();
-        unsigned char* f = filtered.data();
-        for (int x = 0; x < width; ++x) {
-          const uint32_t pixel = row[x], up = over[x];
-          const uint32_t difference = ((pixel | kHigh) - (up & ~kHigh)) ^ ((pixel ^ ~up) & kHigh);
-          const uint32_t rgb = __builtin_bswap32(difference) >> 8;
-          if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(f + 3 * x, &rgb, 4);
-          } else {
-            for (int i = 0; i < 4; ++i) f[3 * x + i] = static_cast<unsigned char>(rgb >> (8 * i));
-          }
+    auto repeat = [&](unsigned char value, size_t count) {
+      b = (b + count % kAdlerModulus * a + value * (count * (count + 1) / 2 % kAdlerModulus)) %
+          kAdlerModulus;
+      a = (a + count % kAdlerModulus * value) % kAdlerModulus;
+      runs(value, count);
+    };
+    auto zeros = [&](size_t count) {
+      if (count == 0) return;
+      literal(0);
+      repeat(0, count - 1);
+    };
+    // Bytes as literals and runs; unfiltered pixels also as copies of the pixel before, three
+    // bytes back.
+    auto code = [&](const unsigned char* f, size_t length, bool pixelRuns) {
+      const uLong summed = adler32(static_cast<uLong>(b << 16 | a), f, static_cast<uInt>(length));
+      a = summed & 0xffff;
+      b = summed >> 16;
+      for (size_t i = 0; i < length;) {
+        const unsigned char value = f[i];
+        bits.put(codes.literal[value], codes.literalBits[value]);
+        ++i;
+        const size_t run = i < length && f[i] == value ? runLength(f + i, length - i, value) : 0;
+        if (run >= 3) {
+          runs(value, run);
+          i += run;
+          continue;
         }
-        const size_t length = rowBytes - 1;
-        for (size_t i = 0; i < length;) {
-          const unsigned char value = f[i];
-          literal(value);
-          ++i;
-          const size_t run = runLength(f + i, length - i, value);
-          if (run >= 3) {
-            repeat(value, run);
-            i += run;
-          }
+        if (!pixelRuns || i < 3) continue;
+        size_t same = matchLength(f + i, f + i - 3, length - i);
+        if (same < 6) continue;
+        for (; same >= 3;) {
+          size_t piece = std::min<size_t>(same, 258);
+          // Leave no tail of one or two bytes, which no match can carry.
+          if (same - piece > 0 && same - piece < 3) piece = same - 3;
+          bits.put(codes.match[piece] | kDistance3 << codes.lengthBits[piece],
+                   codes.matchBits[piece]);
+          same -= piece;
+          i += piece;
         }
       }
-      above = row;
+    };
+
+    bits.put(0b010, 3);  // not the last block; fixed codes
+    unsigned char* f = bytes.data();
+    for (const Row* row = rows; row < rows + count; ++row) {
+      if (!row->pixels) {
+        literal(2);  // filter "Up", every byte the same as above
+        zeros(rowBytes - 1);
+      } else if (!row->spans) {
+        literal(0);  // no filter
+        for (int x = 0; x < width; ++x) {
+          const uint32_t rgb = __builtin_bswap32(row->pixels[x]) >> 8;
+          storeRGB(f + 3 * x, rgb);
+        }
+        std::memcpy(current.data(), row->pixels, static_cast<size_t>(width) * 4);
+        code(f, rowBytes - 1, true);
+      } else {
+        literal(2);  // filter "Up"
+        // Zero bytes not yet coded: the pixels that are as above, between those that are not.
+        size_t zeroBytes = 0;
+        uint32_t* above = current.data();
+        const uint32_t* pixels = row->pixels;
+        int done = 0;  // columns seen
+        for (const Span* span = row->spans; span < row->spans + row->spanCount; ++span) {
+          const int from = std::clamp(span->from, done, width),
+                    to = std::clamp(span->to, from, width);
+          zeroBytes += 3 * static_cast<size_t>(from - done);
+          for (int x = from; x < to;) {
+            const int same = samePixels(pixels + x, above + x, to - x);
+            zeroBytes += 3 * static_cast<size_t>(same);
+            x += same;
+            if (x == to) break;
+            // Byte by byte differences of the pixels in a word, without borrows between bytes,
+            // up to the next pixel that is as above.
+            constexpr uint32_t kHigh = 0x80808080u;
+            const int start = x;
+            for (; x < to && ((pixels[x] ^ above[x]) & 0xFFFFFF) != 0; ++x) {
+              const uint32_t pixel = pixels[x], up = above[x];
+              const uint32_t difference =
+                  ((pixel | kHigh) - (up & ~kHigh)) ^ ((pixel ^ ~up) & kHigh);
+              storeRGB(f + 3 * (x - start), __builtin_bswap32(difference) >> 8);
+              above[x] = pixel;
+            }
+            zeros(zeroBytes);
+            zeroBytes = 0;
+            code(f, 3 * static_cast<size_t>(x - start), false);
+          }
+          done = to;
+        }
+        zeros(zeroBytes + 3 * static_cast<size_t>(width - done));
+      }
     }
     bits.put(0, 7);  // end of block
     // An empty stored block ends the slice on a byte boundary, as a full flush does, so slices
@@ -201,7 +304,7 @@ struct BandPNGWriter::Slice {
     unsigned char* end = bits.align();
     for (unsigned char byte : {0x00, 0x00, 0xff, 0xff}) *end++ = byte;
     size = static_cast<size_t>(end - out.get());
-    inputBytes = rowBytes * static_cast<size_t>(rows);
+    inputBytes = rowBytes * count;
     adler = static_cast<uint32_t>(b << 16 | a);
     crc = static_cast<uint32_t>(crc32(0, out.get(), static_cast<uInt>(size)));
   }
@@ -270,37 +373,79 @@ bool BandPNGWriter::begin(int width, int height) {
 }
 
 bool BandPNGWriter::writeRows(const unsigned char* data, long stride, int rows) {
-  if (failed_ || !file_ || width_ == 0 || rows < 0 || rows > height_ - rowsWritten_) {
+  std::vector<Row> records;
+  records.reserve(static_cast<size_t>(std::max(rows, 0)));
+  const Span all{0, width_};
+  const uint32_t* above = nullptr;
+  for (int y = 0; y < rows; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<long>(y) * stride);
+    // A whole row now and then lets the rows be cut into slices.
+    if (!above || y % kMinSliceRows == 0) {
+      records.push_back(Row::whole(row));
+    } else if (std::memcmp(row, above, static_cast<size_t>(width_) * 4) == 0) {
+      records.push_back(Row::repeat());
+    } else {
+      records.push_back(Row::changed(row, &all, 1));
+    }
+    above = row;
+  }
+  return writeRows(records);
+}
+
+bool BandPNGWriter::writeRows(const std::vector<Row>& rows) {
+  const int count = static_cast<int>(std::min<size_t>(rows.size(), INT32_MAX));
+  if (failed_ || !file_ || width_ == 0 || count > height_ - rowsWritten_ ||
+      (!rows.empty() && (!rows.front().pixels || rows.front().spans))) {
     failed_ = true;
     return false;
   }
-  if (rows == 0) return true;
+  if (rows.empty()) return true;
+  // Slices of about equal work: a repeated row is a few codes, a drawn one a code a byte.
   const size_t rowBytes = 1 + 3 * static_cast<size_t>(width_);
-  const int maxRows = static_cast<int>(std::max<size_t>(1, kMaxSliceInput / rowBytes));
-  const int byThreads = (rows + static_cast<int>(threads_) - 1) / static_cast<int>(threads_);
-  const int perSlice = std::min(maxRows, std::max(kMinSliceRows, byThreads));
-  const int count = (rows + perSlice - 1) / perSlice;
-  while (slices_.size() < static_cast<size_t>(count)) slices_.push_back(std::make_unique<Slice>());
-
-  const uint32_t* carried = rowsWritten_ > 0 ? previousRow_.data() : nullptr;
-  auto run = [&](int index) {
-    const int first = index * perSlice;
-    const uint32_t* above =
-        first == 0
-            ? carried
-            : reinterpret_cast<const uint32_t*>(data + static_cast<long>(first - 1) * stride);
-    slices_[static_cast<size_t>(index)]->encode(data, stride, first,
-                                                std::min(perSlice, rows - first), width_, above);
+  auto work = [&](const Row& row) -> size_t {
+    if (!row.pixels) return 1;
+    if (!row.spans) return rowBytes / 8;
+    size_t columns = 0;
+    for (int i = 0; i < row.spanCount; ++i) {
+      columns += static_cast<size_t>(std::max(0, row.spans[i].to - row.spans[i].from));
+    }
+    return 1 + 3 * columns / 8;
   };
-  for (int group = 0; group < count; group += static_cast<int>(threads_)) {
-    const int end = std::min(count, group + static_cast<int>(threads_));
+  size_t total = 0;
+  for (const Row& row : rows) total += work(row);
+  const size_t maxRows = std::max<size_t>(1, kMaxSliceInput / rowBytes);
+  const size_t share = total / threads_ + 1;
+  std::vector<std::pair<size_t, size_t>> ranges;  // first row, count
+  for (size_t first = 0; first < rows.size();) {
+    // A slice starts at a whole row, as it knows no row above its first.
+    size_t end = first + 1, done = work(rows[first]);
+    while (end < rows.size() &&
+           ((rows[end].spans || !rows[end].pixels) ||
+            (end - first < maxRows &&
+             (done < share || end - first < static_cast<size_t>(kMinSliceRows))))) {
+      done += work(rows[end++]);
+    }
+    ranges.emplace_back(first, end - first);
+    first = end;
+  }
+  while (slices_.size() < ranges.size()) slices_.push_back(std::make_unique<Slice>());
+
+  auto run = [&](size_t index) {
+    slices_[index]->encode(rows.data() + ranges[index].first, ranges[index].second, width_);
+  };
+  for (size_t group = 0; group < ranges.size(); group += threads_) {
+    const size_t end = std::min(ranges.size(), group + threads_);
     std::vector<std::thread> helpers;
-    for (int index = group + 1; index < end; ++index) helpers.emplace_back(run, index);
+    for (size_t index = group + 1; index < end; ++index) helpers.emplace_back(run, index);
     run(group);
     for (auto& helper : helpers) helper.join();
-    for (int index = group; index < end && !failed_; ++index) {
-      const Slice& slice = *slices_[static_cast<size_t>(index)];
+    for (size_t index = group; index < end && !failed_; ++index) {
+      const Slice& slice = *slices_[index];
       const size_t length = slice.size - 4;
+      if (length > 0x7fffffff) {
+        failed_ = true;
+        break;
+      }
       const unsigned char header[4] = {
           static_cast<unsigned char>(length >> 24), static_cast<unsigned char>(length >> 16),
           static_cast<unsigned char>(length >> 8), static_cast<unsigned char>(length)};
@@ -314,10 +459,7 @@ bool BandPNGWriter::writeRows(const unsigned char* data, long stride, int rows) 
           adler32_combine(adler_, slice.adler, static_cast<z_off_t>(slice.inputBytes)));
     }
   }
-  const auto* last = data + static_cast<long>(rows - 1) * stride;
-  previousRow_.assign(reinterpret_cast<const uint32_t*>(last),
-                      reinterpret_cast<const uint32_t*>(last) + width_);
-  rowsWritten_ += rows;
+  rowsWritten_ += count;
   return !failed_;
 }
 

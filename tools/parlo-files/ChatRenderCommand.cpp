@@ -2,6 +2,9 @@
 // The add-on's own controller builds its table with its own cells and row heights; the table is
 // then scrolled through in bands of rows, each band drawn by the platform's renderer and written
 // out while the next is drawn, so a chat of any length takes the memory of two bands.
+//
+// Most rows of a chat repeat the row above. The layers' geometry says which rows may not, and in
+// which columns; only those pixels are drawn, and the writer is told the rest repeats.
 
 #include <algorithm>
 #include <cmath>
@@ -11,11 +14,13 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "BandPNGWriter.h"
 #include "Command.h"
 #include "HostApp.h"
 #include "HostFiles.h"
+#include "VerticalChanges.h"
 #include "chat/ChatFile.h"
 #include "chat/ParloFakeChatViewController.h"
 #include "foundation/DeviceRoot.h"
@@ -40,6 +45,11 @@ constexpr double kWidth = 390;
 // Points of chat drawn at a time: 1170 x 900 pixels, about 4 MB. A band this small stays in the
 // processor's caches from drawing to compressing; bands four times taller took half as long again.
 constexpr double kBandHeight = 300;
+// The table lays out only the rows it shows, but a row draws a little outside its frame (a bubble
+// starts 2 points above its row, its edge antialiased a pixel further): each band is drawn with the
+// table showing this much more above and below it, so that a row across a boundary is whole in
+// both bands. Whole device pixels, so the band's pixels fall where a snapshot's do.
+constexpr double kOverhang = 8;
 
 struct RenderOptions {
   std::string file, out, recipient, avatar, deviceRoot;
@@ -91,6 +101,62 @@ std::optional<RenderOptions> parse(Arguments arguments, std::string& error) {
     return std::nullopt;
   }
   return options;
+}
+
+// A band's rows as the writer takes them, and the device rectangles to draw for them.
+struct BandPlan {
+  std::vector<BandPNGWriter::Row> rows;
+  std::vector<BandPNGWriter::Span> spans;
+  std::vector<CGRect> drawn;
+};
+
+// Rows that may change are drawn only where they may. A run of them starts with a row drawn
+// whole, which the writer codes on its own, so that it can cut the band there into slices for
+// its threads; the band's first row is always whole.
+BandPlan planBand(const std::vector<CGRect>& changes, int rows, int width,
+                  const unsigned char* pixels, long stride) {
+  BandPlan plan;
+  // Each row's changing columns, as spans in order and apart.
+  struct Box {
+    int x0, y0, x1, y1;
+  };
+  std::vector<Box> boxes;
+  for (const CGRect& rect : changes) {
+    boxes.push_back({static_cast<int>(rect.origin.x), static_cast<int>(rect.origin.y),
+                     static_cast<int>(rect.origin.x + rect.size.width),
+                     static_cast<int>(rect.origin.y + rect.size.height)});
+  }
+  std::sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.x0 < b.x0; });
+  std::vector<std::pair<size_t, size_t>> rowSpans(static_cast<size_t>(rows));
+  for (int y = 0; y < rows; ++y) {
+    const size_t first = plan.spans.size();
+    for (const Box& box : boxes) {
+      if (y < box.y0 || y >= box.y1) continue;
+      if (plan.spans.size() > first && box.x0 <= plan.spans.back().to) {
+        plan.spans.back().to = std::max(plan.spans.back().to, box.x1);
+      } else {
+        plan.spans.push_back({box.x0, box.x1});
+      }
+    }
+    rowSpans[static_cast<size_t>(y)] = {first, plan.spans.size() - first};
+  }
+  auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(pixels + y * stride); };
+  plan.rows.reserve(static_cast<size_t>(rows));
+  for (int y = 0; y < rows; ++y) {
+    const auto [first, count] = rowSpans[static_cast<size_t>(y)];
+    const bool runStarts = y > 0 && rowSpans[static_cast<size_t>(y - 1)].second == 0;
+    if (y == 0 || (count > 0 && runStarts)) {
+      plan.rows.push_back(BandPNGWriter::Row::whole(row(y)));
+      plan.drawn.push_back(CGRectMake(0, y, width, 1));
+    } else if (count == 0) {
+      plan.rows.push_back(BandPNGWriter::Row::repeat());
+    } else {
+      plan.rows.push_back(
+          BandPNGWriter::Row::changed(row(y), plan.spans.data() + first, static_cast<int>(count)));
+    }
+  }
+  for (const CGRect& rect : changes) plan.drawn.push_back(rect);
+  return plan;
 }
 
 std::shared_ptr<UIImage> loadAvatar(const std::string& path, std::string& error) {
@@ -148,7 +214,7 @@ int renderChat(Arguments arguments) {
   for (const id& record : records->objects()) messages->addObject(record);
   auto table = screen->tableView();
   table->setContentInset(UIEdgeInsetsZero);
-  table->setFrame(CGRectMake(0, 0, kWidth, kBandHeight));
+  table->setFrame(CGRectMake(0, 0, kWidth, kBandHeight + 2 * kOverhang));
   table->reloadData();
   table->layoutIfNeeded();
 
@@ -178,7 +244,8 @@ int renderChat(Arguments arguments) {
   std::condition_variable changed;
   cairo_surface_t* handed = nullptr;    // the band the encoder has yet to take
   cairo_surface_t* encoding = nullptr;  // the band it is compressing
-  int handedRows = 0;
+  BandPlan plans[2];
+  const BandPlan* handedPlan = nullptr;
   bool drawingDone = false, encoderFailed = false;
   std::thread encoder([&] {
     while (true) {
@@ -186,13 +253,12 @@ int renderChat(Arguments arguments) {
       changed.wait(lock, [&] { return handed || drawingDone; });
       if (!handed) return;
       cairo_surface_t* band = handed;
-      const int rows = handedRows;
+      const BandPlan* plan = handedPlan;
       handed = nullptr;
       encoding = band;
       changed.notify_all();
       lock.unlock();
-      const bool written = png.writeRows(cairo_image_surface_get_data(band),
-                                         cairo_image_surface_get_stride(band), rows);
+      const bool written = png.writeRows(plan->rows);
       lock.lock();
       encoding = nullptr;
       encoderFailed = encoderFailed || !written;
@@ -210,23 +276,37 @@ int renderChat(Arguments arguments) {
       std::unique_lock lock(mutex);
       changed.wait(lock, [&] { return handed != band && encoding != band; });
     }
-    table->setContentOffset(CGPointMake(0, top));
+    table->setContentOffset(CGPointMake(0, top - kOverhang));
     table->layoutIfNeeded();
+    const int rows = std::min(pixelHeight - written, cairo_image_surface_get_height(band));
+    written += rows;
+    // The band's first row is the overhang's height below the table's top.
+    cairo_matrix_t toDevice;
+    cairo_matrix_init_translate(&toDevice, 0, -kOverhang * kScale);
+    cairo_matrix_scale(&toDevice, kScale, kScale);
+    BandPlan& plan = plans[band == bands[0] ? 0 : 1];
+    plan = planBand(
+        VerticalChanges::of(*table->layer(), style, toDevice, CGRectMake(0, 0, pixelWidth, rows)),
+        rows, pixelWidth, cairo_image_surface_get_data(band), cairo_image_surface_get_stride(band));
+    cairo_surface_flush(band);
     cairo_t* cr = cairo_create(band);
+    for (const CGRect& rect : plan.drawn) {
+      cairo_rectangle(cr, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+    }
+    cairo_clip(cr);
     cairo_set_source_rgb(cr, background.red, background.green, background.blue);
     cairo_paint(cr);
-    cairo_scale(cr, kScale, kScale);
+    cairo_set_matrix(cr, &toDevice);
     render::LayerPainter painter(cr);
+    painter.setCullRects(plan.drawn);
     painter.paintLayerUnplaced(*table->layer(), style);
     cairo_destroy(cr);
     cairo_surface_flush(band);
-    const int rows = std::min(pixelHeight - written, cairo_image_surface_get_height(band));
-    written += rows;
     std::unique_lock lock(mutex);
     changed.wait(lock, [&] { return !handed; });
     ok = !encoderFailed;
     handed = band;
-    handedRows = rows;
+    handedPlan = &plan;
     changed.notify_all();
   }
   {
