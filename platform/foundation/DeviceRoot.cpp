@@ -278,7 +278,8 @@ bool copyFileAtomically(std::string_view fromDevicePath, std::string_view toDevi
     errno = EINVAL;
     return false;
   }
-  int source = ::open(from->c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer that may never come.
+  int source = ::open(from->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (source < 0) return false;
   struct stat info {};
   if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -286,6 +287,7 @@ bool copyFileAtomically(std::string_view fromDevicePath, std::string_view toDevi
     errno = EINVAL;
     return false;
   }
+  ::fcntl(source, F_SETFL, ::fcntl(source, F_GETFL) & ~O_NONBLOCK);
   const bool copied = writeAtomically(*to, [source](int fd) { return copyContents(source, fd); });
   const int error = errno;
   ::close(source);
