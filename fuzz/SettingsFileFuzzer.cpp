@@ -22,12 +22,16 @@ namespace {
   std::abort();
 }
 
-// A device root of its own under the temporary folder, made once per process.
+// A device root of its own, made once per process, in memory where the host has a memory file
+// system: on a disk, each input's rewrite of the file waited for the disk (a file cut to nothing
+// and written again is flushed when it is closed), which made this target six times slower.
 const std::string& settingsPath() {
   static const std::string path = [] {
-    std::string root = (std::filesystem::temp_directory_path() /
-                        ("parlo-settings-fuzz-" + std::to_string(::getpid())))
-                           .string();
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::is_directory("/dev/shm", error)
+                                             ? std::filesystem::path("/dev/shm")
+                                             : std::filesystem::temp_directory_path();
+    std::string root = (folder / ("parlo-settings-fuzz-" + std::to_string(::getpid()))).string();
     DeviceRoot::setPath(root);
     std::atexit([] {
       std::error_code ignored;
@@ -49,9 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!DeviceRoot::writeFile(path, {data, size}, false)) fail("cannot write the settings file");
 
   auto store = SettingManager::sharedInstance();
-  const bool damaged = SettingManager::settingsFileIsDamaged();
   auto all = store->settings();
-  if (damaged && all->count() != 0) fail("a damaged file read as settings");
+  if (SettingManager::settingsFileIsDamaged()) {
+    // Every getter looks its key up in this dictionary, read the same way: for a file that is
+    // not a dictionary they would only parse the same bytes again to the same empty one.
+    if (all->count() != 0) fail("a damaged file read as settings");
+    return 0;
+  }
   store->boolForKey("autoSaveMessage", true);
   store->objectForKey("profileUsername", NSString::string("Your Username"));
   store->floatForKey("joinCallDelay", 5);

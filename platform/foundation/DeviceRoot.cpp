@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 // Paths are resolved lexically, without asking the file system: the system never creates symbolic
 // links inside the device root, so a lexically contained path is a contained file.
@@ -114,7 +115,10 @@ void removeAbandonedTemporaries(const std::string& folder, const std::string& pr
   ::closedir(dir);
 }
 
-bool writeAtomically(const std::string& hostPath, std::span<const uint8_t> bytes) {
+// Fills an open file with what is to be written; false (errno set) when it cannot.
+using Fill = std::function<bool(int fd)>;
+
+bool writeAtomically(const std::string& hostPath, const Fill& fill) {
   std::string::size_type slash = hostPath.rfind('/');
   std::string folder = slash == 0 ? "/" : hostPath.substr(0, slash);
   // A hidden name with the writer's process and a random suffix: two writers of the same file
@@ -127,7 +131,7 @@ bool writeAtomically(const std::string& hostPath, std::span<const uint8_t> bytes
   int fd = ::mkstemp(temporary.data());
   if (fd < 0) return false;
 
-  bool ok = ::fchmod(fd, 0644) == 0 && writeAll(fd, bytes);
+  bool ok = ::fchmod(fd, 0644) == 0 && fill(fd);
   if (ok) step();
   ok = ok && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
@@ -152,6 +156,48 @@ bool writeAtomically(const std::string& hostPath, std::span<const uint8_t> bytes
     ::close(dir);
   }
   return true;
+}
+
+bool writeAtomically(const std::string& hostPath, std::span<const uint8_t> bytes) {
+  return writeAtomically(hostPath, [bytes](int fd) { return writeAll(fd, bytes); });
+}
+
+// Copies `from` into `to` a piece at a time, so memory stays at one piece whatever the size. The
+// holes of a sparse source are skipped and stay holes: they read back as the zeros they stand for.
+bool copyContents(int from, int to) {
+  struct stat info {};
+  if (::fstat(from, &info) != 0) return false;
+  const off_t size = info.st_size;
+  std::vector<uint8_t> buffer(kWriteChunk);
+  off_t offset = 0;
+  while (offset < size) {
+    off_t data = ::lseek(from, offset, SEEK_DATA);
+    // No data after `offset` (ENXIO): the rest is one hole. A file system without holes reads
+    // every byte.
+    if (data < 0) data = errno == ENXIO ? size : offset;
+    offset = std::min(data, size);
+    while (offset < size) {
+      const ssize_t n =
+          ::pread(from, buffer.data(),
+                  static_cast<size_t>(std::min<off_t>(kWriteChunk, size - offset)), offset);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return false;
+      // The source shrank while being copied; what is left of it is copied whole.
+      if (n == 0) return ::ftruncate(to, offset) == 0;
+      if (std::all_of(buffer.begin(), buffer.begin() + n, [](uint8_t b) { return b == 0; })) {
+        offset += n;
+        break;
+      }
+      if (::lseek(to, offset, SEEK_SET) != offset ||
+          !writeAll(to, {buffer.data(), static_cast<size_t>(n)})) {
+        return false;
+      }
+      offset += n;
+    }
+  }
+  // The file's length, and with it a hole at its end.
+  step();
+  return ::ftruncate(to, size) == 0;
 }
 
 }  // namespace
@@ -223,6 +269,30 @@ bool writeFile(std::string_view devicePath, std::span<const uint8_t> bytes, bool
   // The root itself is a folder, never a file.
   if (!host || *host == path()) return false;
   return atomically ? writeAtomically(*host, bytes) : writeInPlace(*host, bytes);
+}
+
+bool copyFileAtomically(std::string_view fromDevicePath, std::string_view toDevicePath) {
+  std::optional<std::string> from = resolve(fromDevicePath);
+  std::optional<std::string> to = resolve(toDevicePath);
+  if (!from || !to || *to == path()) {
+    errno = EINVAL;
+    return false;
+  }
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer that may never come.
+  int source = ::open(from->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (source < 0) return false;
+  struct stat info {};
+  if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(source);
+    errno = EINVAL;
+    return false;
+  }
+  ::fcntl(source, F_SETFL, ::fcntl(source, F_GETFL) & ~O_NONBLOCK);
+  const bool copied = writeAtomically(*to, [source](int fd) { return copyContents(source, fd); });
+  const int error = errno;
+  ::close(source);
+  errno = error;
+  return copied;
 }
 
 bool writeHostFileAtomically(const std::string& hostPath, std::span<const uint8_t> bytes) {

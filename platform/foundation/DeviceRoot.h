@@ -28,6 +28,10 @@ std::optional<std::string> resolve(std::string_view devicePath);
 // whole. It first removes the temporaries that writers of the same file left when they died.
 std::optional<std::vector<uint8_t>> readFile(std::string_view devicePath);
 bool writeFile(std::string_view devicePath, std::span<const uint8_t> bytes, bool atomically);
+// The same atomic write of a copy of the regular file at `fromDevicePath`, read a piece at a time
+// so that memory stays small however large the file; a sparse file's holes stay holes. errno
+// tells why it failed.
+bool copyFileAtomically(std::string_view fromDevicePath, std::string_view toDevicePath);
 // The same atomic write for a file named by its host path (the tools' command lines); errno tells
 // why it failed.
 bool writeHostFileAtomically(const std::string& hostPath, std::span<const uint8_t> bytes);

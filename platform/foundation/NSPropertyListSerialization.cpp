@@ -87,6 +87,9 @@ id objectFromValue(const plist::Value& value, NSPropertyListReadOptions options)
 
 struct Converter {
   std::string error;
+  // XML names dates by calendar text, which has no words for NaN or for years beyond 1 to 9999;
+  // written anyway they would come back as another date.
+  bool xml = false;
 
   std::optional<plist::Value> convert(const NSObject& object, size_t depth) {
     // A container that holds itself would nest forever; it shows up as too deep.
@@ -98,7 +101,12 @@ struct Converter {
     if (auto* number = dynamic_cast<const NSNumber*>(&object)) return numberValue(*number);
     if (auto* data = dynamic_cast<const NSData*>(&object)) return plist::Value(data->vector());
     if (auto* date = dynamic_cast<const NSDate*>(&object)) {
-      return plist::Value(plist::Date{date->timeIntervalSinceReferenceDate()});
+      const plist::Date value{date->timeIntervalSinceReferenceDate()};
+      if (xml && !plist::canFormatDate(value)) {
+        error = "a date that is NaN or outside the years 1 to 9999 cannot be written as XML";
+        return std::nullopt;
+      }
+      return plist::Value(value);
     }
     if (auto* array = dynamic_cast<const NSArray*>(&object)) {
       plist::Array result;
@@ -181,6 +189,7 @@ std::shared_ptr<NSData> NSPropertyListSerialization::dataWithPropertyList(
     return nullptr;
   }
   Converter converter;
+  converter.xml = format == NSPropertyListXMLFormat_v1_0;
   auto value = converter.convert(*plist, 0);
   if (!value) {
     NSErrorSet(error, NSCocoaErrorDomain, NSPropertyListWriteInvalidError, converter.error);
@@ -196,5 +205,6 @@ bool NSPropertyListSerialization::propertyList(const id& plist, NSPropertyListFo
     return false;
   }
   Converter converter;
+  converter.xml = format == NSPropertyListXMLFormat_v1_0;
   return converter.convert(*plist, 0).has_value();
 }

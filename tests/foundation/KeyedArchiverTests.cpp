@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -630,6 +631,8 @@ TEST(PropertyListSerialization, MakesContainersAndLeavesMutableOnlyWhenAsked) {
 TEST(PropertyListSerialization, RefusesWhatAPropertyListCannotHold) {
   auto loop = NSMutableArray::array();
   loop->addObject(loop);
+  const id nanDate =
+      NSArray::arrayWithObject(NSDate::dateWithTimeIntervalSinceReferenceDate(std::nan("")));
   const struct {
     const char* name;
     id plist;
@@ -644,6 +647,11 @@ TEST(PropertyListSerialization, RefusesWhatAPropertyListCannotHold) {
        NSPropertyListBinaryFormat_v1_0, "key must be a string"},
       {"contains itself", loop, NSPropertyListBinaryFormat_v1_0, "contains itself"},
       {"OpenStep", NSDictionary::dictionary(), NSPropertyListOpenStepFormat, "XML or binary"},
+      // XML would write these as 2001-01-01 and 9999-12-31; binary keeps them (below).
+      {"NaN date", nanDate, NSPropertyListXMLFormat_v1_0, "cannot be written as XML"},
+      {"year 10000",
+       NSArray::arrayWithObject(NSDate::dateWithTimeIntervalSinceReferenceDate(2.6e11)),
+       NSPropertyListXMLFormat_v1_0, "outside the years 1 to 9999"},
   };
 
   for (const auto& c : cases) {
@@ -657,6 +665,14 @@ TEST(PropertyListSerialization, RefusesWhatAPropertyListCannotHold) {
     EXPECT_EQ(NSPropertyListSerialization::propertyList(c.plist, c.format), false) << c.name;
   }
   loop->removeAllObjects();
+
+  auto binary = NSPropertyListSerialization::dataWithPropertyList(
+      nanDate, NSPropertyListBinaryFormat_v1_0, 0, nullptr);
+  ASSERT_TRUE(binary);
+  auto back = plist::read(binary->vector());
+  ASSERT_TRUE(back);
+  EXPECT_TRUE(std::isnan(
+      back.value->get<plist::Array>()->front().get<plist::Date>()->secondsSinceReferenceDate));
 }
 
 class DictionaryFiles : public ::testing::Test {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -323,13 +325,39 @@ TEST_F(SettingManagerTest, AFailedWriteKeepsTheOldFileWholeAndSaysSo) {
   EXPECT_EQ(documentsListing(), std::vector<std::string>{"FakeCallSettings.plist"});
 }
 
-TEST_F(SettingManagerTest, AnObjectThatNoPropertyListCanHoldIsRefusedAndTheFileKept) {
-  store->setBool(true, "autoSaveMessage");
-  const std::string before = readFile(settingsFile());
+// What the settings cannot be written with: a value no property list holds, or a date (put in
+// the file by another writer, in binary form) that XML would turn into another date. The setter
+// says so in one line and the file stays as it was, byte for byte.
+TEST_F(SettingManagerTest, WhatCannotBeWrittenIsRefusedWithALineAndTheFileKept) {
+  const struct {
+    const char* name;
+    std::optional<plist::Date> dateInFile;
+    id value;
+    const char* why;
+  } cases[] = {
+      {"a colour", std::nullopt, UIColor::redColor(), "cannot hold an object of class UIColor"},
+      {"NaN date", plist::Date{std::nan("")}, NSString::string("after"),
+       "cannot be written as XML"},
+      {"year 10000", plist::Date{2.6e11}, NSString::string("after"), "cannot be written as XML"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    plist::Dictionary settings{{"profileUsername", std::string("before")}};
+    if (c.dateInFile) settings.emplace_back("lastCall", *c.dateInFile);
+    const std::vector<uint8_t> bytes = plist::writeBinary(plist::Value(settings));
+    writeSettingsFile(std::string(bytes.begin(), bytes.end()));
 
-  EXPECT_FALSE(store->setObject(UIColor::redColor(), "profileUsername"));
+    testing::internal::CaptureStderr();
+    const bool stored = store->setObject(c.value, "profileUsername");
+    const std::string log = testing::internal::GetCapturedStderr();
 
-  EXPECT_EQ(readFile(settingsFile()), before);
+    EXPECT_FALSE(stored);
+    EXPECT_EQ(readFile(settingsFile()), std::string(bytes.begin(), bytes.end()));
+    EXPECT_EQ(text(store->objectForKey("profileUsername", nullptr)), "before");
+    EXPECT_NE(log.find("SettingManager: \"profileUsername\" not stored: "), std::string::npos)
+        << log;
+    EXPECT_NE(log.find(c.why), std::string::npos) << log;
+  }
 }
 
 TEST(SettingKeys, FindsEveryKeyOfTheTableAndEachRecipientsKeys) {

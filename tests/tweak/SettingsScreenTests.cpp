@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -352,9 +353,14 @@ TEST_F(SettingsScreen, AMovieInAnyContainerIsCopiedWholeAndAnUnreadableOneKeepsT
   EXPECT_FALSE(screen->presentedViewController());
   EXPECT_EQ(testsupport::readFile(videoFile()), std::string(movie.begin(), movie.end()));
 
-  // A movie gone before it was read, and a URL that is not a file: nothing is written.
+  // A movie gone before it was read, a URL that is not a file, and names that are not regular
+  // files (a FIFO must not wait for a writer): nothing is written.
+  ASSERT_EQ(::mkfifo(device_.host(std::string(kLibrary) + "pipe.mov").c_str(), 0644), 0);
+  fs::create_directories(device_.host(std::string(kLibrary) + "folder.mov"));
   for (const auto& url : {NSURL::fileURLWithPath("/var/mobile/Media/DCIM/100APPLE/gone.mov"),
-                          NSURL::URLWithString("http://127.0.0.1:1/movie.mp4")}) {
+                          NSURL::URLWithString("http://127.0.0.1:1/movie.mp4"),
+                          NSURL::fileURLWithPath("/var/mobile/Media/DCIM/100APPLE/pipe.mov"),
+                          NSURL::fileURLWithPath("/var/mobile/Media/DCIM/100APPLE/folder.mov")}) {
     tapRow(1);
     picker = std::dynamic_pointer_cast<UIImagePickerController>(screen->presentedViewController());
     ASSERT_TRUE(picker);

@@ -1,9 +1,12 @@
 #include "settings/FakeCallSettingViewController.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "BrisvaleKit/UIView+Layout.h"
+#include "foundation/DeviceRoot.h"
 #include "foundation/NSData.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSURL.h"
@@ -180,11 +183,12 @@ void FakeCallSettingViewController::storePickedMovie(const std::shared_ptr<NSDic
   auto url = std::dynamic_pointer_cast<NSURL>(
       info->objectForKey(std::string(UIImagePickerControllerMediaURL)));
   // A picked movie is always a file; nothing is fetched from anywhere else.
-  auto movie = url && url->isFileURL() ? NSData::dataWithContentsOfFile(url->path()) : nullptr;
-  if (!movie) return;
-  // Whole or not at all: a write that fails half way keeps the earlier video for the call.
-  if (!movie->writeToFile(SettingManager::fakeCallVideoPath(), true)) {
-    NSLog("Parlo: the call video could not be written; the earlier one stays");
+  if (!url || !url->isFileURL()) return;
+  // Copied a piece at a time, since a movie can be far larger than memory, and whole or not at
+  // all: a copy that fails half way keeps the earlier video for the call.
+  if (!DeviceRoot::copyFileAtomically(url->path(), SettingManager::fakeCallVideoPath())) {
+    NSLog("Parlo: the call video could not be copied from %s (%s); the earlier one stays",
+          url->path().c_str(), std::strerror(errno));
   }
 }
 

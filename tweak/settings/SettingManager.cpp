@@ -1,5 +1,7 @@
 #include "settings/SettingManager.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 
@@ -151,13 +153,28 @@ bool SettingManager::write(const std::string& key, const id& value) {
     contents.dictionary->removeObjectForKey(key);
   }
 
+  // Made before anything moves: a dictionary that cannot be written (a value no property list
+  // holds, a date XML cannot name) leaves the file as it is.
+  std::shared_ptr<NSError> error;
+  auto data = NSPropertyListSerialization::dataWithPropertyList(
+      contents.dictionary, NSPropertyListXMLFormat_v1_0, 0, &error);
+  if (!data) {
+    NSLog("SettingManager: \"%s\" not stored: %s", key.c_str(),
+          error ? error->localizedDescription().c_str() : "the settings cannot be written");
+    return false;
+  }
   if (contents.damaged) {
     // What cannot be read today may still be recovered by hand; never write over it.
     if (!NSFileManager::defaultManager()->moveItemAtPath(path, damagedFilePath(path), nullptr)) {
       return false;
     }
   }
-  return contents.dictionary->writeToFile(path, true);
+  if (!data->writeToFile(path, true)) {
+    NSLog("SettingManager: \"%s\" not stored: %s cannot be written (%s)", key.c_str(), path.c_str(),
+          std::strerror(errno));
+    return false;
+  }
+  return true;
 }
 
 std::shared_ptr<NSMutableDictionary> SettingManager::settings() const {
