@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "foundation/CivilCalendar+Private.h"
 #include "foundation/NSDate.h"
 #include "foundation/NSLocale.h"
 #include "foundation/NSTimeZone.h"
@@ -21,16 +22,9 @@ constexpr std::array<const char*, 12> kMonths = {"January", "February", "March",
 constexpr std::array<const char*, 7> kWeekdays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                   "Thursday", "Friday", "Saturday"};
 
-// Days from 1970-01-01 to a proleptic Gregorian date, and back.
-int64_t daysFromCivil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
+using civil::daysFromCivil;
 
+// The date of a day counted from 1970-01-01.
 struct Civil {
   int64_t year;
   int month, day;
@@ -48,11 +42,9 @@ Civil civilFromDays(int64_t z) {
   return {yoe + era * 400 + (m <= 2), m, d};
 }
 
-bool isLeap(int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
 int daysInMonth(int64_t y, int m) {
   static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && isLeap(y) ? 29 : days[m - 1];
+  return m == 2 && civil::isLeapYear(y) ? 29 : days[m - 1];
 }
 
 // One piece of a pattern: a run of one field letter, or literal text.

@@ -2,21 +2,12 @@
 
 #include <cctype>
 
+#include "foundation/CivilCalendar+Private.h"
+
 namespace {
 
-bool isLeap(int64_t y) {
-  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-// Days since 1970-01-01 of a civil date (proleptic Gregorian).
-int64_t daysFromCivil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
+using civil::daysFromCivil;
+using civil::isLeapYear;
 
 int64_t yearOfDays(int64_t z) {
   z += 719468;
@@ -151,7 +142,7 @@ std::optional<PosixTimeZoneRule> PosixTimeZoneRule::parse(std::string_view text)
 int64_t PosixTimeZoneRule::dayOfYear(int64_t year, const Change& change) {
   switch (change.kind) {
     case Change::Kind::JulianNoLeap:
-      return change.day - 1 + (isLeap(year) && change.day >= 60 ? 1 : 0);
+      return change.day - 1 + (isLeapYear(year) && change.day >= 60 ? 1 : 0);
     case Change::Kind::JulianZero:
       return change.day;
     case Change::Kind::MonthWeekDay: {
@@ -159,7 +150,8 @@ int64_t PosixTimeZoneRule::dayOfYear(int64_t year, const Change& change) {
       const int64_t first = daysFromCivil(year, change.month, 1);
       const int64_t weekdayOfFirst = ((first + 4) % 7 + 7) % 7;  // 1970-01-01 was a Thursday
       int64_t day = (change.day - weekdayOfFirst + 7) % 7 + 7 * (change.week - 1);
-      const int length = lengths[change.month - 1] + (change.month == 2 && isLeap(year) ? 1 : 0);
+      const int length =
+          lengths[change.month - 1] + (change.month == 2 && isLeapYear(year) ? 1 : 0);
       while (day >= length) day -= 7;
       return first - daysFromCivil(year, 1, 1) + day;
     }

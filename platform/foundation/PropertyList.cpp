@@ -44,16 +44,7 @@ void removeDuplicateKeys(Dictionary& dictionary) {
   dictionary.resize(out);
 }
 
-// Howard Hinnant's days_from_civil / civil_from_days.
-int64_t daysFromCivil(int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t yearOfEra = year - era * 400;
-  const int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
+// Howard Hinnant's civil_from_days.
 void civilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day) {
   days += 719468;
   const int64_t era = (days >= 0 ? days : days - 146096) / 146097;

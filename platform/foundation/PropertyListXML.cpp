@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 
+#include "foundation/CivilCalendar+Private.h"
 #include "foundation/PropertyList.h"
 #include "foundation/PropertyListDetail.h"
 #include "foundation/UTF16.h"
@@ -288,7 +289,7 @@ std::optional<Date> parseDate(std::string_view text) {
       second > 60) {
     return std::nullopt;
   }
-  const int64_t days = detail::daysFromCivil(year, month, day);
+  const int64_t days = civil::daysFromCivil(year, month, day);
   const int64_t unixSeconds = days * 86400 + hour * 3600 + minute * 60 + second;
   return Date{static_cast<double>(unixSeconds - detail::kReferenceDateUnixSeconds)};
 }
