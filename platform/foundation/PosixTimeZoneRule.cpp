@@ -9,16 +9,6 @@ namespace {
 using civil::daysFromCivil;
 using civil::isLeapYear;
 
-int64_t yearOfDays(int64_t z) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  return yoe + era * 400 + (mp >= 10 ? 1 : 0);
-}
-
 int64_t floorDiv(int64_t a, int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
@@ -161,7 +151,7 @@ int64_t PosixTimeZoneRule::dayOfYear(int64_t year, const Change& change) {
 
 int64_t PosixTimeZoneRule::offsetAt(int64_t unixTime) const {
   if (!daylightOffset_) return standardOffset_;
-  const int64_t year = yearOfDays(floorDiv(unixTime + standardOffset_, 86400));
+  const int64_t year = civil::civilFromDays(floorDiv(unixTime + standardOffset_, 86400)).year;
   const int64_t january1 = daysFromCivil(year, 1, 1) * 86400;
   // Summer starts at a time in standard time and ends at a time in summer time.
   const int64_t start = january1 + dayOfYear(year, start_) * 86400 + start_.time - standardOffset_;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "foundation/CivilCalendar+Private.h"
 #include "foundation/PropertyListDetail.h"
 
 namespace plist {
@@ -42,20 +43,6 @@ void removeDuplicateKeys(Dictionary& dictionary) {
     ++out;
   }
   dictionary.resize(out);
-}
-
-// Howard Hinnant's civil_from_days.
-void civilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day) {
-  days += 719468;
-  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const int64_t dayOfEra = days - era * 146097;
-  const int64_t yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
-  day = static_cast<unsigned>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-  month = static_cast<unsigned>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-  year = yearOfEra + era * 400 + (month <= 2);
 }
 
 }  // namespace detail
@@ -109,14 +96,13 @@ std::string formatDate(Date date, bool fractionalSeconds) {
     secondOfDay += 86400;
     --days;
   }
-  int64_t year = 0;
-  unsigned month = 0, day = 0;
-  detail::civilFromDays(days, year, month, day);
+  const civil::Date civilDate = civil::civilFromDays(days);
 
   char text[64];
   int length = std::snprintf(
-      text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lld", static_cast<long long>(year),
-      month, day, static_cast<long long>(secondOfDay / 3600),
+      text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lld",
+      static_cast<long long>(civilDate.year), static_cast<unsigned>(civilDate.month),
+      static_cast<unsigned>(civilDate.day), static_cast<long long>(secondOfDay / 3600),
       static_cast<long long>(secondOfDay / 60 % 60), static_cast<long long>(secondOfDay % 60));
   std::string result(text, static_cast<size_t>(length));
   if (fractionalSeconds) {

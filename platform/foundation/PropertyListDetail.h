@@ -12,8 +12,6 @@ namespace plist::detail {
 // setting each key in file order would.
 void removeDuplicateKeys(Dictionary& dictionary);
 
-// The date of a day counted from 1970-01-01 (civil::daysFromCivil counts the other way).
-void civilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day);
 
 // Seconds from the Unix epoch to the platform's reference date, 2001-01-01 00:00:00 UTC.
 inline constexpr int64_t kReferenceDateUnixSeconds = 978307200;
