@@ -211,7 +211,11 @@ void UILabel::drawRect(CGRect) {
     drawingLayout_ = textLayoutForDrawing();
     drawingBounds_ = bounds;
     drawingStyle_ = style;
-    drawingOrigin_ = textDrawingRect().origin;
+    // The layout is set up as the label measures its text, so its own size places it, without
+    // laying the text out a second time to measure it.
+    const CGFloat textHeight = ceiled(drawingLayout_->size()).height;
+    drawingOrigin_ =
+        CGPointMake(bounds.origin.x, bounds.origin.y + (bounds.size.height - textHeight) / 2);
   }
   drawingLayout_->draw(context, drawingOrigin_);
 }

@@ -4,7 +4,8 @@
 // out while the next is drawn, so a chat of any length takes the memory of two bands.
 //
 // Most rows of a chat repeat the row above. The layers' geometry says which rows may not, and in
-// which columns; only those pixels are drawn, and the writer is told the rest repeats.
+// which columns; only the layers there are drawn, only those pixels are read, and the writer is
+// told the rest repeats.
 
 #include <algorithm>
 #include <cmath>
@@ -289,11 +290,9 @@ int renderChat(Arguments arguments) {
         VerticalChanges::of(*table->layer(), style, toDevice, CGRectMake(0, 0, pixelWidth, rows)),
         rows, pixelWidth, cairo_image_surface_get_data(band), cairo_image_surface_get_stride(band));
     cairo_surface_flush(band);
+    // Not clipped to the drawn rectangles: the writer reads no pixel outside them, and clipping
+    // every fill and glyph to their union cost more than the drawing it saved.
     cairo_t* cr = cairo_create(band);
-    for (const CGRect& rect : plan.drawn) {
-      cairo_rectangle(cr, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-    }
-    cairo_clip(cr);
     cairo_set_source_rgb(cr, background.red, background.green, background.blue);
     cairo_paint(cr);
     cairo_set_matrix(cr, &toDevice);
