@@ -321,7 +321,14 @@ std::unique_ptr<VideoDecoder> VideoDecoder::open(std::unique_ptr<Impl> impl, std
     why = "not a media file FFmpeg can read (" + errorText(status) + ")";
     return nullptr;
   }
-  status = avformat_find_stream_info(d.format, nullptr);
+  // Probing decodes pictures too: without the decoder's own limit a few kilobytes that announce
+  // a huge picture would have it clear hundreds of megabytes a frame before the size is checked.
+  std::vector<AVDictionary*> probeOptions(d.format->nb_streams, nullptr);
+  for (AVDictionary*& streamOptions : probeOptions) {
+    av_dict_set_int(&streamOptions, "max_pixels", kLargestPicture, 0);
+  }
+  status = avformat_find_stream_info(d.format, probeOptions.data());
+  for (AVDictionary*& streamOptions : probeOptions) av_dict_free(&streamOptions);
   if (status < 0) {
     why = "the file's streams cannot be read (" + errorText(status) + ")";
     return nullptr;

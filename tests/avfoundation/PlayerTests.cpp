@@ -225,6 +225,27 @@ TEST_F(Player, DamagedFilesFailCleanlyWithOneLogLine) {
   }
 }
 
+// A few kilobytes of H.264 (found by fuzzing) whose stream turns from 32 x 32 pictures to ones of
+// 16380 x 8758: probing it cleared some 200 MB for each large picture before any size was checked.
+// Only the pictures within the decoder's limit are shown.
+TEST_F(Player, AStreamAnnouncingHugePicturesShowsOnlyThoseWithinTheLimit) {
+  std::ifstream in(PARLO_AVFOUNDATION_TEST_DATA "/huge-picture.h264", std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_FALSE(bytes.empty());
+  std::filesystem::create_directories(root_.host("/Documents"));
+  std::ofstream(root_.host("/Documents/huge.h264"), std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  auto player = playerFor("/Documents/huge.h264");
+  player->play();
+  for (int step = 0; step < 20; ++step) {
+    RunLoop::advance(0.25);
+    if (auto frame = player->currentItem()->currentFrame()) {
+      EXPECT_LE(frame->naturalSize().width * frame->naturalSize().height, 8192.0 * 4320);
+    }
+  }
+  EXPECT_NE(player->currentItem()->status(), AVPlayerItemStatusUnknown);
+}
+
 // A file whose index is at its start but whose end is missing plays the frames it has, then says
 // that it stopped early and ends as a whole file does.
 TEST_F(Player, AFileCutShortPlaysWhatItHasThenEndsWithOneLogLine) {
