@@ -363,6 +363,12 @@ std::unique_ptr<VideoDecoder> VideoDecoder::open(std::unique_ptr<Impl> impl, std
   // One thread: the app's work is on one core, and frame threads would each hold frames.
   d.codec->thread_count = 1;
   d.codec->max_pixels = kLargestPicture;
+  // The decoder checks only a picture's area, and a stream may change its size midway: a
+  // picture far wider than any screen would still be allocated and cleared, frame after frame.
+  d.codec->get_buffer2 = [](AVCodecContext* codec, AVFrame* frame, int flags) {
+    if (frame->width > kLargestSide || frame->height > kLargestSide) return AVERROR(EINVAL);
+    return avcodec_default_get_buffer2(codec, frame, flags);
+  };
   status = avcodec_open2(d.codec, decoder, nullptr);
   if (status < 0) {
     why = "the video decoder cannot be opened (" + errorText(status) + ")";
@@ -503,7 +509,8 @@ std::shared_ptr<const VideoFrame> VideoDecoder::decodeFrame() {
     }
     av_packet_unref(d.packet);
   }
-  if (frame->width <= 0 || frame->height <= 0 ||
+  if (frame->width <= 0 || frame->height <= 0 || frame->width > kLargestSide ||
+      frame->height > kLargestSide ||
       static_cast<int64_t>(frame->width) * frame->height > kLargestPicture) {
     failure_ = "a picture of the video has an unsupported size";
     av_frame_free(&frame);

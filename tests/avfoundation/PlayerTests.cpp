@@ -246,6 +246,30 @@ TEST_F(Player, AStreamAnnouncingHugePicturesShowsOnlyThoseWithinTheLimit) {
   EXPECT_NE(player->currentItem()->status(), AVPlayerItemStatusUnknown);
 }
 
+// A stream that turns midway to pictures 112000 pixels wide but only 124 high passes the area
+// limit; such pictures are refused before they are made, and the others still play.
+TEST_F(Player, AStreamTurningToPicturesWiderThanAnyScreenShowsOnlyTheOthers) {
+  std::ifstream in(PARLO_AVFOUNDATION_TEST_DATA "/wide-picture.h264", std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_FALSE(bytes.empty());
+  std::filesystem::create_directories(root_.host("/Documents"));
+  std::ofstream(root_.host("/Documents/wide.h264"), std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  auto player = playerFor("/Documents/wide.h264");
+  player->play();
+  int shown = 0;
+  // Small steps: the wide pictures are a few among many.
+  for (int step = 0; step < 800; ++step) {
+    RunLoop::advance(0.01);
+    if (auto frame = player->currentItem()->currentFrame()) {
+      ++shown;
+      EXPECT_LE(frame->pixelWidth(), 8192);
+      EXPECT_LE(frame->pixelHeight(), 8192);
+    }
+  }
+  EXPECT_GT(shown, 0);
+}
+
 // A file whose index is at its start but whose end is missing plays the frames it has, then says
 // that it stopped early and ends as a whole file does.
 TEST_F(Player, AFileCutShortPlaysWhatItHasThenEndsWithOneLogLine) {
