@@ -69,6 +69,17 @@ class Player : public ::testing::Test {
         AVPlayerItem::playerItemWithURL(NSURL::fileURLWithPath(devicePath)));
   }
 
+  // A file of the tests' own data, copied into the Documents folder; its device path.
+  std::string copyTestData(const std::string& name) {
+    std::ifstream in(std::string(PARLO_AVFOUNDATION_TEST_DATA "/") + name, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_FALSE(bytes.empty()) << name;
+    std::filesystem::create_directories(root_.host("/Documents"));
+    std::ofstream(root_.host("/Documents/" + name), std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return "/Documents/" + name;
+  }
+
   testsupport::TemporaryDeviceRoot root_;
 };
 
@@ -229,13 +240,7 @@ TEST_F(Player, DamagedFilesFailCleanlyWithOneLogLine) {
 // 16380 x 8758: probing it cleared some 200 MB for each large picture before any size was checked.
 // Only the pictures within the decoder's limit are shown.
 TEST_F(Player, AStreamAnnouncingHugePicturesShowsOnlyThoseWithinTheLimit) {
-  std::ifstream in(PARLO_AVFOUNDATION_TEST_DATA "/huge-picture.h264", std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
-  ASSERT_FALSE(bytes.empty());
-  std::filesystem::create_directories(root_.host("/Documents"));
-  std::ofstream(root_.host("/Documents/huge.h264"), std::ios::binary)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  auto player = playerFor("/Documents/huge.h264");
+  auto player = playerFor(copyTestData("huge-picture.h264"));
   player->play();
   for (int step = 0; step < 20; ++step) {
     RunLoop::advance(0.25);
@@ -249,13 +254,7 @@ TEST_F(Player, AStreamAnnouncingHugePicturesShowsOnlyThoseWithinTheLimit) {
 // A stream that turns midway to pictures 112000 pixels wide but only 124 high passes the area
 // limit; such pictures are refused before they are made, and the others still play.
 TEST_F(Player, AStreamTurningToPicturesWiderThanAnyScreenShowsOnlyTheOthers) {
-  std::ifstream in(PARLO_AVFOUNDATION_TEST_DATA "/wide-picture.h264", std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
-  ASSERT_FALSE(bytes.empty());
-  std::filesystem::create_directories(root_.host("/Documents"));
-  std::ofstream(root_.host("/Documents/wide.h264"), std::ios::binary)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  auto player = playerFor("/Documents/wide.h264");
+  auto player = playerFor(copyTestData("wide-picture.h264"));
   player->play();
   int shown = 0;
   // Small steps: the wide pictures are a few among many.
