@@ -190,6 +190,12 @@ bool NSFileManager::copyItemAtPath(const std::string& path, const std::string& t
                                    std::shared_ptr<NSError>* error) {
   std::string from, to;
   if (!prepareTransfer(path, toPath, from, to, error)) return false;
+  // A file is copied the way the device's file system clones one: holes stay holes (a sparse
+  // 2 GB movie stays a few MB on disk), and a copy that fails half way leaves nothing behind.
+  if (fs::is_regular_file(statusOf(from))) {
+    if (DeviceRoot::copyFileAtomically(path, toPath)) return true;
+    return failWrite(error, toPath, errno);
+  }
   std::error_code status;
   fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks, status);
   if (status) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -223,6 +225,32 @@ TEST_F(DeviceRootTest, CopyDuplicatesAFolderTreeAndMoveRelocatesIt) {
   EXPECT_EQ(readHost("var/copy/inner/file"), "source");
   EXPECT_EQ(readHost("var/moved/inner/file"), "source");
   EXPECT_FALSE(files_->fileExistsAtPath("/var/src"));
+}
+
+// The photo picker hands over a copy of every movie it is given: a sparse gigabyte must not
+// become a gigabyte written to disk.
+TEST_F(DeviceRootTest, CopyOfASparseFileKeepsItsHolesAndItsBytes) {
+  constexpr off_t kSize = off_t{1} << 30;
+  writeHost("var/sparse", "head");
+  {
+    std::ofstream file(host("var/sparse"), std::ios::binary | std::ios::in);
+    file.seekp(kSize - 4);
+    file << "tail";
+  }
+
+  bool copied = files_->copyItemAtPath("/var/sparse", "/var/copy", nullptr);
+
+  EXPECT_TRUE(copied);
+  struct stat info {};
+  ASSERT_EQ(::stat(host("var/copy").c_str(), &info), 0);
+  EXPECT_EQ(info.st_size, kSize);
+  EXPECT_LT(info.st_blocks * 512, off_t{8} << 20);
+  std::ifstream copy(host("var/copy"), std::ios::binary);
+  std::string head(4, '\0'), tail(4, '\0');
+  copy.read(head.data(), 4);
+  copy.seekg(kSize - 4);
+  copy.read(tail.data(), 4);
+  EXPECT_EQ(head + tail, "headtail");
 }
 
 TEST_F(DeviceRootTest, ContentsOfDirectoryListsEveryNameSortedOrReportsWhyNot) {
